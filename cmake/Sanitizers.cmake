@@ -1,0 +1,12 @@
+# The sanitizers instrument every target, third-party code we compile (none today) included.
+if(ZANDREL_ASAN AND ZANDREL_TSAN)
+  message(FATAL_ERROR "ZANDREL_ASAN and ZANDREL_TSAN cannot be combined")
+endif()
+if(ZANDREL_ASAN)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(ZANDREL_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, then builds and tests twice.
+#  1. build/asan: everything, with AddressSanitizer and UndefinedBehaviorSanitizer.
+#  2. build/tsan: the plain C++ libraries, their tests and the demo service, with ThreadSanitizer
+#     (Qt's own code is not instrumented, so the widget tests stay out of this build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+"$root/scripts/install-deps.sh"
+
+jobs=$(nproc)
+export CTEST_OUTPUT_ON_FAILURE=1
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+
+run_build() {
+  local dir=$1; shift
+  cmake -S "$root" -B "$root/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON "$@"
+  cmake --build "$root/$dir" -j "$jobs"
+  ctest --test-dir "$root/$dir" -j "$jobs" --timeout 300
+}
+
+run_build build/asan -DZANDREL_ASAN=ON
+run_build build/tsan -DZANDREL_TSAN=ON -DZANDREL_WITH_UI=OFF
+
+echo "All tests passed in both sanitizer builds."

@@ -1,0 +1,151 @@
+#include "ServerText.h"
+
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <json/json.h>
+#include <libwebsockets.h>
+
+#include "BarrageMessage.h"
+#include "EscapeDecoding.h"
+#include "Globals.h"
+#include "ProtocolTexts.h"
+
+namespace zandrel {
+namespace {
+
+// A member as the protocol sees it: absent (missing, null, empty array or object), a text (a string,
+// or "true"/"false" for a boolean), or present with a type that carries no text.
+struct Member {
+    enum class Kind { Absent, Text, WrongType } kind = Kind::Absent;
+    std::string text;
+
+    bool IsText() const { return kind == Kind::Text; }
+};
+
+// Json::Value::find throws on anything but an object or null, so check first.
+const Json::Value* findMember(const Json::Value& object, std::string_view key)
+{
+    return object.isObject() ? object.find(key.data(), key.data() + key.size()) : nullptr;
+}
+
+Member memberOf(const Json::Value& object, std::string_view key)
+{
+    Member member;
+    const Json::Value* value = findMember(object, key);
+    if (!value || value->isNull() || ((value->isArray() || value->isObject()) && value->empty()))
+        return member;
+    if (value->isString()) {
+        member.kind = Member::Kind::Text;
+        member.text = value->asString();
+    } else if (value->isBool()) {
+        member.kind = Member::Kind::Text;
+        member.text = value->asBool() ? "true" : "false";
+    } else {
+        member.kind = Member::Kind::WrongType;
+    }
+    return member;
+}
+
+std::optional<Json::Value> parse(std::string_view text)
+{
+    // The reader's default features: comments allowed, any value at the top level, trailing text
+    // ignored. Its nesting limit throws.
+    thread_local const std::unique_ptr<Json::CharReader> reader = [] {
+        Json::CharReaderBuilder builder;
+        builder["allowComments"] = true;
+        builder["strictRoot"] = false;
+        builder["failIfExtra"] = false;
+        builder["collectComments"] = false;
+        return std::unique_ptr<Json::CharReader>(builder.newCharReader());
+    }();
+    const std::string rewritten = RewriteUnicodeEscapes(text);
+    Json::Value root;
+    try {
+        if (!reader->parse(rewritten.data(), rewritten.data() + rewritten.size(), &root, nullptr))
+            return std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;  // nesting beyond the reader's limit
+    }
+    return root;
+}
+
+void takeUser(const Json::Value& root, BarrageMessage& record)
+{
+    const Json::Value* user = findMember(root, "user");
+    if (!user || !user->isObject())
+        return;
+    if (Member name = memberOf(*user, "name"); name.IsText())
+        record.SetName(std::move(name.text));
+    if (Member uid = memberOf(*user, "uid"); uid.IsText())
+        record.SetUid(std::move(uid.text));
+}
+
+void deliver(BarrageMessage& record)
+{
+    SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&record));
+}
+
+void logLine(const std::string& name, const std::string& text)
+{
+    const std::string line = name + ":" + text;
+    lwsl_notice("%s\n", line.c_str());
+}
+
+}  // namespace
+
+void HandleServerText(const char* data, std::size_t length)
+{
+    const void* nul = std::memchr(data, '\0', length);
+    const std::string text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
+    lwsl_notice("data %s\n", text.c_str());
+
+    const std::optional<Json::Value> parsed = parse(text);
+    if (!parsed || !parsed->isObject() || parsed->empty())
+        return;
+    const Json::Value& root = *parsed;
+
+    Member cmd = memberOf(root, "cmd");
+    if (!cmd.IsText())
+        return;
+    BarrageMessage record;
+    record.SetCmd(cmd.text);
+
+    if (const Member amount = memberOf(root, "amount"); amount.IsText() && amount.text == "1") {
+        takeUser(root, record);
+        record.SetText(texts::kGiftText);
+        logLine(record.m_strName, "");
+        deliver(record);
+        return;
+    }
+    if (cmd.text == "ack") {
+        lwsl_notice("-- join success --\n");
+        record.SetName(texts::kSystemInfo);
+        record.SetText(texts::kJoinSuccess);
+        deliver(record);
+        const HWND bubble = g_hBubbleWnd.load();
+        ShowWindow(bubble, SW_SHOWNORMAL);
+        SetWindowTopmost(bubble);
+        return;
+    }
+    if (cmd.text == "rej") {
+        SetStopService(1);
+        g_strLastError = texts::kJoinRefused;
+        return;
+    }
+    Member chat = memberOf(root, "data");
+    if (!chat.IsText())
+        return;
+    record.SetText(std::move(chat.text));
+    if (cmd.text == "cst") {
+        takeUser(root, record);
+        logLine(record.m_strName, record.m_strText);
+        deliver(record);
+    }
+}
+
+}  // namespace zandrel

@@ -1,0 +1,159 @@
+#include "TextCodec.h"
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include <iconv.h>
+
+namespace zandrel {
+namespace {
+
+constexpr const char* kCodePage = "GB18030";
+constexpr const char* kUtf32 = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
+constexpr char kReplacementBytes[] = "\x84\x31\xA4\x37";  // U+FFFD in GB18030
+
+// One iconv descriptor per thread and direction: a descriptor carries shift state and must not be
+// shared between threads, and opening one per call costs more than the conversion.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from))
+    {
+        if (m_cd == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv cannot convert between GB18030 and UTF-32");
+    }
+    ~Converter() { iconv_close(m_cd); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts as much as it can. Returns 0 when all input is used, else the errno that stopped it
+    // (EILSEQ, EINVAL); `in` and `inLeft` then point at the offending input.
+    int Run(char*& in, std::size_t& inLeft, std::string& out)
+    {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        char buffer[1024];
+        while (inLeft > 0) {
+            char* dst = buffer;
+            std::size_t dstLeft = sizeof buffer;
+            const std::size_t rc = iconv(m_cd, &in, &inLeft, &dst, &dstLeft);
+            const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
+            out.append(buffer, static_cast<std::size_t>(dst - buffer));
+            if (error != 0 && error != E2BIG)
+                return error;
+        }
+        return 0;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+Converter& decoder()
+{
+    thread_local Converter converter(kUtf32, kCodePage);
+    return converter;
+}
+
+Converter& encoder()
+{
+    thread_local Converter converter(kCodePage, kUtf32);
+    return converter;
+}
+
+void appendUtf16(std::u16string& out, char32_t cp)
+{
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+bool isSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+
+}  // namespace
+
+std::u16string AnsiToWide(std::string_view bytes)
+{
+    std::u16string result;
+    result.reserve(bytes.size());
+    std::string utf32;
+    char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write the input
+    std::size_t inLeft = bytes.size();
+    for (;;) {
+        utf32.clear();
+        const int error = decoder().Run(in, inLeft, utf32);
+        for (std::size_t i = 0; i + 4 <= utf32.size(); i += 4) {
+            char32_t cp;
+            std::memcpy(&cp, utf32.data() + i, 4);
+            appendUtf16(result, cp);
+        }
+        if (error == 0)
+            break;
+        result.push_back(kReplacementChar);
+        if (error == EINVAL)  // an incomplete sequence ends the input
+            break;
+        ++in;
+        --inLeft;
+    }
+    return result;
+}
+
+void AppendCodePoint(std::string& out, char32_t codePoint)
+{
+    if (isSurrogate(codePoint) || codePoint > 0x10FFFF) {
+        out.append(kReplacementBytes, 4);
+        return;
+    }
+    if (codePoint < 0x80) {
+        out.push_back(static_cast<char>(codePoint));
+        return;
+    }
+    char* in = reinterpret_cast<char*>(&codePoint);
+    std::size_t inLeft = sizeof codePoint;
+    const std::size_t before = out.size();
+    if (encoder().Run(in, inLeft, out) != 0) {
+        out.resize(before);
+        out.append(kReplacementBytes, 4);
+    }
+}
+
+std::string EncodeCodePoint(char32_t codePoint)
+{
+    std::string out;
+    AppendCodePoint(out, codePoint);
+    return out;
+}
+
+std::string WideToAnsi(std::u16string_view text)
+{
+    // Join surrogate pairs and replace lone ones here, so that iconv sees only valid code points.
+    std::u32string codePoints;
+    codePoints.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            codePoints.push_back(isSurrogate(unit) ? char32_t{0xFFFD} : unit);
+        }
+    }
+    std::string out;
+    out.reserve(text.size() * 2);
+    char* in = reinterpret_cast<char*>(codePoints.data());
+    std::size_t inLeft = codePoints.size() * sizeof(char32_t);
+    while (inLeft > 0) {
+        if (encoder().Run(in, inLeft, out) == 0)
+            break;
+        out.append(kReplacementBytes, 4);  // a private-use code point without a form
+        in += sizeof(char32_t);
+        inLeft -= sizeof(char32_t);
+    }
+    return out;
+}
+
+}  // namespace zandrel

@@ -1,0 +1,77 @@
+#pragma once
+
+// How the worker thread and the windows talk: numbered messages to window handles, delivered on the
+// UI thread. A handle is a number, never a pointer, so a message to a window that has gone is
+// dropped instead of reaching freed memory.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace zandrel {
+
+using UINT = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+enum class HWND : std::uint32_t { Null = 0 };
+
+inline constexpr UINT kWmUser = 0x0400;
+// lParam: a BarrageMessage* (wParam 0) or a bool* lock state (wParam 1).
+inline constexpr UINT WM_BARRAGE_MSG = kWmUser + 100;
+// wParam 1, lParam 0: the session's cycle failed; the reason is in g_strLastError.
+inline constexpr UINT WM_BARRAGE_FAIL = kWmUser + 101;
+// Window operations the session asks of the overlay. wParam: SW_HIDE or SW_SHOWNORMAL.
+inline constexpr UINT WM_BARRAGE_SHOW = kWmUser + 102;
+// Put the window at the top of the always-on-top group without moving, resizing or activating it.
+inline constexpr UINT WM_BARRAGE_TOPMOST = kWmUser + 103;
+
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+
+// A window that receives messages. Called on the UI thread only.
+class IMessageReceiver {
+public:
+    virtual LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~IMessageReceiver() = default;
+};
+
+// How messages reach the UI thread. The application installs one that queues to Qt's event loop;
+// tests install their own.
+class IMessageDispatcher {
+public:
+    virtual ~IMessageDispatcher() = default;
+    virtual bool IsUiThread() const = 0;
+    // Runs `task` on the UI thread, after every task queued before it.
+    virtual void Queue(std::function<void()> task) = 0;
+};
+
+// Installs the dispatcher (nullptr: every message is delivered directly on the calling thread).
+void InstallDispatcher(std::shared_ptr<IMessageDispatcher> dispatcher);
+
+// Make a receiver reachable, and unreachable again before it dies. Once UnregisterWindow returns,
+// the receiver is not called any more, nor still being called on another thread.
+HWND RegisterWindow(IMessageReceiver& receiver);
+void UnregisterWindow(HWND hwnd);
+
+// Delivers the message and returns once the receiver has handled it on the UI thread; a call on the
+// UI thread is handled directly. Returns the receiver's result, or 0 when the window does not exist
+// or the send was cancelled before the receiver took it up. Once the receiver has taken it up, the
+// send waits for it to finish, so pointers in lParam stay valid for the whole handling.
+LRESULT SendWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Queues the message and returns at once. Nothing in it may point at the sender's stack.
+void PostWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+void ShowWindow(HWND hwnd, int nCmdShow);
+void SetWindowTopmost(HWND hwnd);
+
+// Any thread: sends from `sender` that wait, and any it makes later, return 0 at once until
+// AllowSendsFrom. This is how a stop on the UI thread frees a worker that waits on the UI thread.
+void CancelSendsFrom(std::thread::id sender);
+void AllowSendsFrom(std::thread::id sender);
+
+}  // namespace zandrel

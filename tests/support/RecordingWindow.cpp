@@ -1,0 +1,113 @@
+#include "RecordingWindow.h"
+
+#include <algorithm>
+
+namespace zandrel::test {
+
+RecordingWindow::RecordingWindow() : m_handle(RegisterWindow(*this)) {}
+
+RecordingWindow::~RecordingWindow() { UnregisterWindow(m_handle); }
+
+LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    RecordedEvent event{RecordedEvent::Kind::Other, {}, wParam, lParam};
+    std::function<void()> onLine;
+    {
+        std::lock_guard lock(m_mutex);
+        onLine = m_onLine;
+    }
+    switch (message) {
+    case WM_BARRAGE_MSG:
+        if (wParam == 0 && lParam != 0) {
+            if (onLine)
+                onLine();
+            event.kind = RecordedEvent::Kind::Line;
+            event.line = *reinterpret_cast<const BarrageMessage*>(lParam);
+        } else if (wParam == 1 && lParam != 0) {
+            event.kind = RecordedEvent::Kind::Lock;
+        }
+        break;
+    case WM_BARRAGE_SHOW:
+        event.kind = wParam == static_cast<WPARAM>(SW_HIDE) ? RecordedEvent::Kind::Hide : RecordedEvent::Kind::Show;
+        break;
+    case WM_BARRAGE_TOPMOST:
+        event.kind = RecordedEvent::Kind::Topmost;
+        break;
+    case WM_BARRAGE_FAIL:
+        event.kind = RecordedEvent::Kind::Fail;
+        break;
+    default:
+        break;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (event.kind == RecordedEvent::Kind::Show)
+            m_visible = true;
+        else if (event.kind == RecordedEvent::Kind::Hide)
+            m_visible = false;
+        m_events.push_back(std::move(event));
+    }
+    m_changed.notify_all();
+    return 1;
+}
+
+std::vector<RecordedEvent> RecordingWindow::Events() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_events;
+}
+
+std::vector<BarrageMessage> RecordingWindow::Lines() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<BarrageMessage> lines;
+    for (const RecordedEvent& event : m_events)
+        if (event.kind == RecordedEvent::Kind::Line)
+            lines.push_back(event.line);
+    return lines;
+}
+
+std::size_t RecordingWindow::Count(RecordedEvent::Kind kind) const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<std::size_t>(
+        std::count_if(m_events.begin(), m_events.end(), [kind](const RecordedEvent& e) { return e.kind == kind; }));
+}
+
+bool RecordingWindow::Visible() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_visible;
+}
+
+bool RecordingWindow::WaitFor(const std::function<bool(const std::vector<RecordedEvent>&)>& condition,
+                              std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return condition(m_events); });
+}
+
+bool RecordingWindow::WaitForCount(RecordedEvent::Kind kind, std::size_t count, std::chrono::milliseconds timeout) const
+{
+    return WaitFor(
+        [kind, count](const std::vector<RecordedEvent>& events) {
+            return static_cast<std::size_t>(std::count_if(events.begin(), events.end(), [kind](const RecordedEvent& e) {
+                       return e.kind == kind;
+                   })) >= count;
+        },
+        timeout);
+}
+
+void RecordingWindow::Clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_events.clear();
+}
+
+void RecordingWindow::SetOnLine(std::function<void()> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_onLine = std::move(hook);
+}
+
+}  // namespace zandrel::test

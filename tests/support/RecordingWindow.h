@@ -1,0 +1,59 @@
+#pragma once
+
+// A receiver that records what the session sends to the overlay or the main window, in order, and
+// lets a test wait for a condition on the record with a time-out.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "BarrageMessage.h"
+#include "WindowMessage.h"
+
+namespace zandrel::test {
+
+struct RecordedEvent {
+    enum class Kind { Line, Show, Hide, Topmost, Lock, Fail, Other } kind;
+    BarrageMessage line;  // Kind::Line
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+class RecordingWindow final : public IMessageReceiver {
+public:
+    // Registers itself directly; with a TestUiThread running, construct it there (or accept that
+    // registration happens on the test's thread before any message can arrive).
+    RecordingWindow();
+    ~RecordingWindow();
+    RecordingWindow(const RecordingWindow&) = delete;
+    RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+    HWND Handle() const { return m_handle; }
+    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    std::vector<RecordedEvent> Events() const;
+    std::vector<BarrageMessage> Lines() const;
+    std::size_t Count(RecordedEvent::Kind kind) const;
+    bool Visible() const;
+    // Waits until `condition` holds for the events so far; false after `timeout`.
+    bool WaitFor(const std::function<bool(const std::vector<RecordedEvent>&)>& condition,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    bool WaitForCount(RecordedEvent::Kind kind, std::size_t count,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    void Clear();
+    // Called on the receiving thread for every line, before it is recorded (to slow a receiver down).
+    void SetOnLine(std::function<void()> hook);
+
+private:
+    HWND m_handle;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    std::vector<RecordedEvent> m_events;
+    bool m_visible = false;
+    std::function<void()> m_onLine;
+};
+
+}  // namespace zandrel::test
