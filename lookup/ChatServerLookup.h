@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zandrel {
+
+inline constexpr char16_t kLookupFailedText[] = u"无法获取直播室服务地址！";
+inline constexpr char16_t kLookupBadAddressText[] = u"获取的直播室服务地址错误！";
+inline constexpr char kLookupPathAndQuery[] = "/index.php?c=plugs&a=get_chat_server";
+// The embedded demo service's address, for a program started without configuration.
+inline constexpr char kDefaultLookupHost[] = "127.0.0.1:8090";
+// The environment variable that names the lookup host.
+inline constexpr char kLookupHostVariable[] = "ZANDREL_LOOKUP_HOST";
+
+// Where the lookup goes and how long it may take. Set once at start-up (tests set it too); read on
+// the UI thread.
+struct LookupSettings {
+    std::string host = kDefaultLookupHost;  // host or host:port
+    long connectTimeoutSeconds;
+    long stallTimeoutSeconds;
+};
+LookupSettings& CurrentLookupSettings();
+
+// A host or host:port that can stand in a URL: a DNS name or an IPv4 address, or an IPv6 address in
+// brackets, with an optional decimal port of 1 to 65535.
+bool IsValidLookupHost(std::string_view hostAndPort);
+std::string LookupUrl(const LookupSettings& settings);
+
+// Reads a lookup reply: the host, a ':' and a decimal port with white space around it. On false,
+// errorText says why and host may already have been set.
+bool ParseChatServerReply(std::string_view body, std::string& host, int& port, std::u16string& errorText);
+
+// Asks the configured web server where the chat server is. Blocks for as long as the request lasts.
+bool GetChatServer(std::string& host, int& port, std::u16string& errorText);
+
+}  // namespace zandrel

@@ -1,0 +1,196 @@
+#include "Barrage.h"
+
+#include <libwebsockets.h>
+
+#include "BarrageCallback.h"
+#include "BarrageMessage.h"
+#include "Globals.h"
+#include "JoinRequest.h"
+#include "ProtocolTexts.h"
+#include "WindowMessage.h"
+
+namespace zandrel {
+namespace {
+
+constexpr int kDefaultLogLevels = LLL_ERR | LLL_WARN | LLL_NOTICE;
+constexpr DWORD kIdleStepMs = 100;
+
+}  // namespace
+
+CBarrage::CBarrage() : m_uidSource(NewUid), m_clock(CurrentTimestamp), m_nLogLevel(kDefaultLogLevels) {}
+
+CBarrage::~CBarrage() { UserStop(); }
+
+void CBarrage::SetRoom(int room)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_nRoom = room;
+}
+
+void CBarrage::SetPort(int port)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_nPort = port;
+}
+
+void CBarrage::SetHost(std::string host)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_strHost = std::move(host);
+}
+
+void CBarrage::SetUidSource(std::function<std::string()> source)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_uidSource = std::move(source);
+}
+
+void CBarrage::SetClock(std::function<std::int32_t()> clock)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_clock = std::move(clock);
+}
+
+void CBarrage::SetLogLevel(int levels) { m_nLogLevel = levels; }
+
+CBarrage::Settings CBarrage::CurrentSettings() const
+{
+    std::lock_guard lock(m_settingsMutex);
+    return {m_nRoom, m_nPort, m_strHost};
+}
+
+std::string CBarrage::BuildJoinRequest() const
+{
+    std::lock_guard lock(m_settingsMutex);
+    return zandrel::BuildJoinRequest(m_nRoom, m_uidSource(), m_clock());
+}
+
+bool CBarrage::Start()
+{
+    m_bStopByUser = false;
+    m_bFailed = false;
+    SetStopService(0);
+    m_bConnect = true;
+    return Begin(false);
+}
+
+void CBarrage::UserStop()
+{
+    // In this order: the worker must see the user's mark before the stop flag, so that the cycle
+    // the flag ends shows no reconnect line and no new cycle begins.
+    m_bStopByUser = true;
+    SetStopService(1);
+    WakeService();
+    const std::thread::id worker = ThreadId();
+    if (worker != std::thread::id())
+        CancelSendsFrom(worker);  // a line waiting on this thread would wait for ever
+    Stop();
+    if (worker != std::thread::id())
+        AllowSendsFrom(worker);
+}
+
+void CBarrage::PublishContext(lws_context* context)
+{
+    std::lock_guard lock(m_contextMutex);
+    m_pContext = context;
+}
+
+void CBarrage::WakeService()
+{
+    std::lock_guard lock(m_contextMutex);
+    if (m_pContext)
+        lws_cancel_service(m_pContext);
+}
+
+bool CBarrage::RunStep()
+{
+    if (!m_bConnect || m_bStopByUser) {
+        SleepUnlessStopped(kIdleStepMs);
+        return true;
+    }
+    if (RunOnce()) {
+        if (!m_bStopByUser) {
+            m_bConnect = true;
+            SetStopService(0);
+        }
+        return true;
+    }
+    if (!m_bStopByUser) {
+        // A user stop has ended this session already; only a live one reports its failure.
+        ShowWindow(g_hBubbleWnd.load(), SW_HIDE);
+        m_bFailed = true;
+        PostWindowMessage(g_hMainWnd.load(), WM_BARRAGE_FAIL, 1, 0);
+    }
+    m_bConnect = false;
+    return true;
+}
+
+bool CBarrage::RunOnce()
+{
+    lws_set_log_level(m_nLogLevel.load(), lwsl_emit_stderr);
+    lwsl_notice("************** client start ************** \n");
+    lwsl_notice("libwebsockets chat client \n");
+
+    const Settings settings = CurrentSettings();
+    CycleState cycle;
+    lws_context_creation_info info{};
+    info.port = CONTEXT_PORT_NO_LISTEN;
+    info.protocols = g_protocols;
+    info.extensions = g_extensions;
+    info.gid = -1;
+    info.uid = -1;
+    info.user = &cycle;
+
+    cycle.context = lws_create_context(&info);
+    if (!cycle.context) {
+        lwsl_notice("Creating libwebsocket context failed\n");
+        g_strLastError = texts::kConnectFailed;
+        return false;
+    }
+    PublishContext(cycle.context);
+    const auto destroyContext = [&] {
+        PublishContext(nullptr);
+        lws_context_destroy(cycle.context);
+    };
+
+    // Cleared before connecting: a connection error may already be reported inside the call.
+    g_strLastError.clear();
+    lws_client_connect_info connect{};
+    connect.context = cycle.context;
+    connect.address = settings.host.c_str();
+    connect.port = settings.port;
+    connect.ssl_connection = 0;
+    connect.path = "/";
+    connect.host = settings.host.c_str();
+    connect.origin = settings.host.c_str();
+    connect.protocol = nullptr;  // no subprotocol requested
+    connect.local_protocol_name = kChatProtocolName;
+    connect.ietf_version_or_minus_one = -1;
+    if (!lws_client_connect_via_info(&connect)) {
+        lwsl_notice("libwebsocket weblogcat connect failed\n");
+        g_strLastError = texts::kConnectFailed;
+        destroyContext();
+        return false;
+    }
+    lwsl_notice("Waiting for connect...\n");
+    SetSendBuffer(BuildJoinRequest().c_str());
+
+    StartServiceTick(cycle);
+    while (g_bStopService.load() == 0) {
+        if (lws_service(cycle.context, kServiceTimeoutMs) < 0)
+            break;
+    }
+    destroyContext();
+
+    if (!g_strLastError.empty())
+        return false;
+    if (!m_bStopByUser) {
+        BarrageMessage record;
+        record.SetName(texts::kSystemMessage);
+        record.SetText(texts::kReconnecting);
+        SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&record));
+    }
+    return true;
+}
+
+}  // namespace zandrel

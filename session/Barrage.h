@@ -1,0 +1,83 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "BaseThread.h"
+
+struct lws_context;
+
+namespace zandrel {
+
+// The chat session: a worker thread that runs connect-join-service cycles against the chat server,
+// reconnects at once after a drop, and reports a failed cycle to the main window.
+//
+// Threads: the UI thread constructs it and calls the setters, Start and UserStop; the worker runs
+// RunStep and RunOnce, and libwebsockets' callbacks inside its service calls. The libwebsockets
+// context is touched only by the worker, except that UserStop may wake it (lws_cancel_service).
+// Lines reach the overlay (g_hBubbleWnd) as blocking sends; failures reach the main window
+// (g_hMainWnd) as a posted WM_BARRAGE_FAIL.
+class CBarrage : public CBaseThread {
+public:
+    CBarrage();
+    // Stops the session first: the worker must not outlive the object it runs on.
+    ~CBarrage() override;
+
+    void SetRoom(int room);
+    void SetPort(int port);
+    void SetHost(std::string host);
+
+    // Clears the stop marks and starts the worker (or lets an idle one start cycles again).
+    bool Start() override;
+    bool Stop() override { return CBaseThread::Stop(); }
+    // Ends the session and waits for the worker. Prompt: it wakes the worker's service call and
+    // cancels a line delivery that waits on this (UI) thread. No cycle begins once it has begun.
+    void UserStop();
+
+    // The join request for the current room, with a fresh uid and the current time.
+    std::string BuildJoinRequest() const;
+    // For tests: where uids and the clock come from.
+    void SetUidSource(std::function<std::string()> source);
+    void SetClock(std::function<std::int32_t()> clock);
+    // libwebsockets' log levels for each cycle (default: error, warning and notice).
+    void SetLogLevel(int levels);
+
+    // True between a failed cycle's report and the next Start. The main window checks it, so that a
+    // report posted by a session that has since been stopped and restarted is not taken for news.
+    bool Failed() const { return m_bFailed.load(); }
+
+protected:
+    bool RunStep() override;
+    // One cycle. True when it ended normally, false when it failed (g_strLastError says why).
+    bool RunOnce();
+
+private:
+    struct Settings {
+        int room = 0;
+        int port = 0;
+        std::string host;
+    };
+    Settings CurrentSettings() const;
+    void PublishContext(lws_context* context);
+    void WakeService();
+
+    mutable std::mutex m_settingsMutex;  // m_nRoom, m_nPort, m_strHost, the uid source and clock
+    int m_nRoom = 0;
+    int m_nPort = 0;
+    std::string m_strHost;
+    std::function<std::string()> m_uidSource;
+    std::function<std::int32_t()> m_clock;
+    std::atomic<int> m_nLogLevel;
+
+    std::mutex m_contextMutex;  // guards m_pContext against a wake-up racing its destruction
+    lws_context* m_pContext = nullptr;
+
+    std::atomic<bool> m_bConnect{true};
+    std::atomic<bool> m_bStopByUser{false};
+    std::atomic<bool> m_bFailed{false};
+};
+
+}  // namespace zandrel

@@ -1,0 +1,122 @@
+#include "BarrageCallback.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "Globals.h"
+#include "ProtocolTexts.h"
+#include "ServerText.h"
+
+namespace zandrel {
+namespace {
+
+// The join request goes out as one text frame from a buffer with room for the library's framing.
+constexpr std::size_t kSendPayloadSize = 16384;
+
+CycleState* cycleOf(lws* wsi)
+{
+    lws_context* context = lws_get_context(wsi);
+    return context ? static_cast<CycleState*>(lws_context_user(context)) : nullptr;
+}
+
+void onServiceTick(lws_sorted_usec_list_t* sul)
+{
+    CycleState* cycle = lws_container_of(sul, CycleState, serviceTick);
+    lws_sul_schedule(cycle->context, 0, &cycle->serviceTick, onServiceTick, kServiceTimeoutMs * LWS_US_PER_MS);
+}
+
+void sendJoinRequest(lws* wsi)
+{
+    std::fprintf(stderr, "send : %s\n", g_szSendBuffer);
+    const std::size_t length = strnlen(g_szSendBuffer, kSendBufferSize);
+    std::vector<unsigned char> buffer(LWS_PRE + kSendPayloadSize);
+    std::memcpy(buffer.data() + LWS_PRE, g_szSendBuffer, length);
+    lws_write(wsi, buffer.data() + LWS_PRE, length, LWS_WRITE_TEXT);
+}
+
+void receive(lws* wsi, const void* in, std::size_t len)
+{
+    CycleState* cycle = cycleOf(wsi);
+    if (!cycle)
+        return;
+    // A message is whole at its final fragment, once that fragment's payload has all arrived.
+    const bool last = lws_is_final_fragment(wsi) && lws_remaining_packet_payload(wsi) == 0;
+    const std::string_view piece(static_cast<const char*>(in), in ? len : 0);
+    switch (cycle->assembler.Add(piece, last)) {
+    case CMessageAssembler::Result::Complete:
+        HandleServerText(cycle->assembler.Message().data(), cycle->assembler.Message().size());
+        break;
+    case CMessageAssembler::Result::Dropped:
+        lwsl_notice("dropped a message of %zu bytes: more than %zu\n", cycle->assembler.DroppedSize(),
+                    CMessageAssembler::kDefaultLimit);
+        break;
+    case CMessageAssembler::Result::Partial:
+        break;
+    }
+}
+
+int confirmExtension(const char* name)
+{
+    if (name && std::strcmp(name, "deflate-stream") == 0) {
+        lwsl_notice("denied deflate-stream extension\n");
+        return 1;
+    }
+    if (name && std::strcmp(name, "x-google-mux") == 0) {
+        lwsl_notice("denied x-google-mux extension\n");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+const lws_protocols g_protocols[] = {
+    {kChatProtocolName, BarrageCallback, 0, 0, 0, nullptr, 0},
+    {nullptr, nullptr, 0, 0, 0, nullptr, 0},
+};
+
+const lws_extension g_extensions[] = {
+    {"permessage-deflate", lws_extension_callback_pm_deflate, "permessage-deflate; client_max_window_bits"},
+    {nullptr, nullptr, nullptr},
+};
+
+void StartServiceTick(CycleState& cycle)
+{
+    lws_sul_schedule(cycle.context, 0, &cycle.serviceTick, onServiceTick, kServiceTimeoutMs * LWS_US_PER_MS);
+}
+
+int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void* in, size_t len)
+{
+    switch (reason) {
+    case LWS_CALLBACK_CLIENT_ESTABLISHED:
+        lwsl_notice("LWS_CALLBACK_CLIENT_ESTABLISHED\n");
+        lws_callback_on_writable(wsi);
+        break;
+    case LWS_CALLBACK_CLIENT_CONNECTION_ERROR:
+        // A refused port, a host that does not answer, a failed handshake: the cycle has failed.
+        lwsl_notice("LWS_CALLBACK_CLIENT_CONNECTION_ERROR: %s\n", in ? static_cast<const char*>(in) : "(no reason)");
+        g_strLastError = texts::kConnectFailed;
+        SetStopService(1);
+        break;
+    case LWS_CALLBACK_CLOSED:
+    case LWS_CALLBACK_CLIENT_CLOSED:
+        lwsl_notice("LWS_CALLBACK_CLOSED\n");
+        SetStopService(1);
+        break;
+    case LWS_CALLBACK_CLIENT_RECEIVE:
+        receive(wsi, in, len);
+        break;
+    case LWS_CALLBACK_CLIENT_WRITEABLE:
+        sendJoinRequest(wsi);
+        break;
+    case LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED:
+        return confirmExtension(static_cast<const char*>(in));
+    default:
+        break;
+    }
+    return 0;
+}
+
+}  // namespace zandrel
