@@ -115,13 +115,14 @@ bool CBarrage::RunStep()
         }
         return true;
     }
+    // Idle from now on; cleared before the report, so that a Start answering it is not undone.
+    m_bConnect = false;
     if (!m_bStopByUser) {
         // A user stop has ended this session already; only a live one reports its failure.
         ShowWindow(g_hBubbleWnd.load(), SW_HIDE);
         m_bFailed = true;
         PostWindowMessage(g_hMainWnd.load(), WM_BARRAGE_FAIL, 1, 0);
     }
-    m_bConnect = false;
     return true;
 }
 
