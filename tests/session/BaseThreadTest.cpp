@@ -40,16 +40,8 @@ public:
         }
         m_changed.notify_all();
     }
-    bool WaitForSteps(int count)
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 10s, [&] { return steps.load() >= count; });
-    }
-    bool WaitForExit()
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 10s, [&] { return exits.load() >= 1; });
-    }
+    bool WaitForSteps(int count) { return WaitUntil([&] { return steps.load() >= count; }); }
+    bool WaitForExit() { return WaitUntil([&] { return exits.load() >= 1; }); }
 
 protected:
     bool RunStep() override
@@ -69,6 +61,13 @@ protected:
     }
 
 private:
+    template <typename Condition>
+    bool WaitUntil(Condition condition)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 10s, condition);
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_held = false;

@@ -4,33 +4,12 @@
 #include <vector>
 
 #include "Globals.h"
-#include "RecordingWindow.h"
-#include "ServerText.h"
+#include "ServerTextFixture.h"
 
 namespace zandrel {
 namespace {
 
-using test::RecordedEvent;
-
-class HostileInput : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        g_hBubbleWnd = m_window.Handle();
-        g_bStopService = 0;
-        g_strLastError.clear();
-    }
-    void TearDown() override { g_hBubbleWnd = HWND::Null; }
-
-    std::vector<BarrageMessage> Deliver(const std::string& text)
-    {
-        m_window.Clear();
-        HandleServerText(text.data(), text.size());
-        return m_window.Lines();
-    }
-
-    test::RecordingWindow m_window;
-};
+using HostileInput = test::ServerTextFixture;
 
 struct TypeCase {
     const char* input;

@@ -5,14 +5,12 @@
 
 #include "Globals.h"
 #include "ProtocolTexts.h"
-#include "RecordingWindow.h"
-#include "ServerText.h"
+#include "ServerTextFixture.h"
 
 namespace zandrel {
 namespace {
 
 using test::RecordedEvent;
-using test::RecordingWindow;
 
 struct Line {
     std::string cmd, name, uid, text;
@@ -60,32 +58,16 @@ const std::vector<HandlerCase> kDecisionTable = {
     {"trailing text after the value is ignored", R"({"cmd":"cst","data":"hi"} trailing)", {{"cst", "", "", "hi"}}},
 };
 
-class ServerText : public ::testing::Test {
+class ServerText : public test::ServerTextFixture {
 protected:
-    void SetUp() override
-    {
-        g_hBubbleWnd = m_window.Handle();
-        g_bStopService = 0;
-        g_strLastError.clear();
-    }
-    void TearDown() override { g_hBubbleWnd = HWND::Null; }
-
     void Handle(const std::string& text) { HandleServerText(text.data(), text.size()); }
-
-    RecordingWindow m_window;
 };
 
 TEST_F(ServerText, DecisionTable)
 {
     for (const HandlerCase& c : kDecisionTable) {
         SCOPED_TRACE(c.label);
-        m_window.Clear();
-        g_bStopService = 0;
-        g_strLastError.clear();
-
-        Handle(c.input);
-
-        const std::vector<BarrageMessage> lines = m_window.Lines();
+        const std::vector<BarrageMessage> lines = Deliver(c.input);
         ASSERT_EQ(lines.size(), c.lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i) {
             EXPECT_EQ(lines[i].m_strCmd, c.lines[i].cmd);

@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Globals.h"
-#include "RecordingWindow.h"
-#include "ServerText.h"
+#include "ServerTextFixture.h"
 
 namespace zandrel {
 namespace {
@@ -48,20 +46,7 @@ const std::vector<EscapeCase> kEscapes = {
     {"mixed with raw bytes", "\xD6\xD0" R"(\u6587)" "\xB1\xED", "\xD6\xD0\xCE\xC4\xB1\xED"},
 };
 
-class UnicodeEscapes : public ::testing::Test {
-protected:
-    void SetUp() override { g_hBubbleWnd = m_window.Handle(); }
-    void TearDown() override { g_hBubbleWnd = HWND::Null; }
-
-    std::vector<BarrageMessage> Deliver(const std::string& json)
-    {
-        m_window.Clear();
-        HandleServerText(json.data(), json.size());
-        return m_window.Lines();
-    }
-
-    test::RecordingWindow m_window;
-};
+using UnicodeEscapes = test::ServerTextFixture;
 
 TEST_F(UnicodeEscapes, DataTextTable)
 {
