@@ -25,6 +25,7 @@ LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
             event.line = *reinterpret_cast<const BarrageMessage*>(lParam);
         } else if (wParam == 1 && lParam != 0) {
             event.kind = RecordedEvent::Kind::Lock;
+            event.locked = *reinterpret_cast<const bool*>(lParam);
         }
         break;
     case WM_BARRAGE_SHOW:

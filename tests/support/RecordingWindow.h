@@ -20,6 +20,7 @@ struct RecordedEvent {
     BarrageMessage line;  // Kind::Line
     WPARAM wParam = 0;
     LPARAM lParam = 0;
+    bool locked = false;  // Kind::Lock: the state the flag held during the call
 };
 
 class RecordingWindow final : public IMessageReceiver {

@@ -1,0 +1,34 @@
+#include "AboutDlg.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+#include "DialogUnits.h"
+
+namespace zandrel {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About Zandrel"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(DialogSize(170, 62));
+
+    auto* icon = new QLabel(this);
+    const QRect iconRect = DialogRect(14, 14, 21, 20);
+    icon->setGeometry(iconRect);
+    icon->setPixmap(QApplication::windowIcon().pixmap(iconRect.size()));
+
+    auto* name = new QLabel(QStringLiteral("Zandrel, Version 1.0"), this);
+    name->setGeometry(DialogRect(42, 14, 114, 8));
+    auto* copyright = new QLabel(QStringLiteral("Copyright (C) 2026"), this);
+    copyright->setGeometry(DialogRect(42, 26, 114, 8));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(DialogRect(113, 41, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace zandrel

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDialog>
+
+namespace zandrel {
+
+// The about box: the icon, "Zandrel, Version 1.0" and an OK button.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};
+
+}  // namespace zandrel

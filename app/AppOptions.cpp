@@ -1,0 +1,46 @@
+#include "AppOptions.h"
+
+#include <QCommandLineParser>
+#include <QProcessEnvironment>
+
+#include "ChatServerLookup.h"
+
+namespace zandrel {
+
+bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString& error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Zandrel: the chat of a live room in an always-on-top overlay."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption lookupHost(
+        QStringLiteral("lookup-host"),
+        QStringLiteral("Web server that tells where the chat server is, as host or host:port "
+                       "(default: the %1 environment variable, else %2).")
+            .arg(QString::fromLatin1(kLookupHostVariable), QString::fromLatin1(kDefaultLookupHost)),
+        QStringLiteral("host[:port]"));
+    parser.addOption(lookupHost);
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    QString host = QString::fromLatin1(kDefaultLookupHost);
+    const QString fromEnvironment = QProcessEnvironment::systemEnvironment().value(QString::fromLatin1(kLookupHostVariable));
+    if (!fromEnvironment.isEmpty())
+        host = fromEnvironment;
+    if (parser.isSet(lookupHost))
+        host = parser.value(lookupHost);
+    if (!IsValidLookupHost(host.toStdString())) {
+        error = QStringLiteral("not a host or host:port: %1").arg(host);
+        return false;
+    }
+    options.lookupHost = host;
+    return true;
+}
+
+}  // namespace zandrel

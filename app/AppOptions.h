@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+namespace zandrel {
+
+struct AppOptions {
+    QString lookupHost;  // host or host:port of the chat-server lookup
+};
+
+// Reads the command line and the environment: --lookup-host beats ZANDREL_LOOKUP_HOST, which beats
+// the demo service's address. False with `error` set on a bad value; --help and --version print
+// their text and exit, as QCommandLineParser does.
+bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString& error);
+
+}  // namespace zandrel

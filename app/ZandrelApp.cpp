@@ -1,0 +1,54 @@
+#include "ZandrelApp.h"
+
+#include <cstdio>
+#include <memory>
+
+#include <curl/curl.h>
+#include <QIcon>
+
+#include "AppOptions.h"
+#include "ChatServerLookup.h"
+#include "QtMessageDispatcher.h"
+#include "WindowMessage.h"
+#include "ZandrelDlg.h"
+
+namespace zandrel {
+
+CZandrelApp::CZandrelApp(int& argc, char** argv) : m_app(argc, argv)
+{
+    // The application's name stays the executable's file name, which the lookup sends as its
+    // user agent too.
+    QApplication::setApplicationVersion(QStringLiteral(ZANDREL_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zandrel/zandrel.png")));
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    InstallDispatcher(std::make_shared<CQtMessageDispatcher>(&m_app));
+}
+
+CZandrelApp::~CZandrelApp()
+{
+    InstallDispatcher(nullptr);
+    curl_global_cleanup();
+}
+
+int CZandrelApp::Run()
+{
+    AppOptions options;
+    QString error;
+    if (!ParseAppOptions(QApplication::arguments(), options, error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QApplication::applicationName()), qPrintable(error));
+        return 2;
+    }
+    CurrentLookupSettings().host = options.lookupHost.toStdString();
+
+    // The main window runs modeless: a modal run would block input to every other window of the
+    // program, the overlay and its lock handle included. Closing it ends the event loop, and it is
+    // destroyed before the application object, so its session stops first.
+    auto dialog = std::make_unique<CZandrelDlg>();
+    QObject::connect(dialog.get(), &QDialog::finished, &m_app, &QApplication::quit);
+    dialog->show();
+    QApplication::exec();
+    dialog.reset();
+    return 0;
+}
+
+}  // namespace zandrel

@@ -1,0 +1,206 @@
+#include "ZandrelDlg.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
+
+#include "AboutDlg.h"
+#include "ChatServerLookup.h"
+#include "DialogUnits.h"
+#include "Globals.h"
+#include "RoomNumber.h"
+#include "TextCodec.h"
+
+namespace zandrel {
+namespace {
+
+// The font whose character cell (ascent plus descent) comes nearest to `cellHeight` pixels, as a
+// positive LOGFONT height asks; a font's em size is smaller than its cell.
+QFont fontWithCellHeight(QFont font, int cellHeight)
+{
+    int best = cellHeight;
+    int bestError = INT_MAX;
+    for (int pixels = cellHeight / 2; pixels <= cellHeight; ++pixels) {
+        font.setPixelSize(pixels);
+        const int error = std::abs(QFontMetrics(font).height() - cellHeight);
+        if (error < bestError) {
+            best = pixels;
+            bestError = error;
+        }
+    }
+    font.setPixelSize(best);
+    return font;
+}
+
+}  // namespace
+
+CZandrelDlg::CZandrelDlg(QWidget* parent)
+    : QDialog(parent), m_editRoom(this), m_btnConnect(QStringLiteral("连接"), this), m_hWnd(RegisterWindow(*this))
+{
+    m_showMessage = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, this);
+        box.setWindowModality(Qt::WindowModal);  // the overlay stays usable meanwhile
+        box.exec();
+    };
+    OnInitDialog();
+}
+
+CZandrelDlg::~CZandrelDlg()
+{
+    // A focused field that is being destroyed still reports losing the focus: by then it is no
+    // QLineEdit any more, so it must not reach the placeholder logic.
+    m_editRoom.removeEventFilter(this);
+    m_barrage.UserStop();
+    UnregisterWindow(m_hWnd);
+    g_hMainWnd = HWND::Null;
+    g_hBubbleWnd = HWND::Null;
+}
+
+void CZandrelDlg::OnInitDialog()
+{
+    setWindowTitle(QStringLiteral("Zandrel"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(DialogSize(367, 198));
+
+    m_btnConnect.setGeometry(DialogRect(220, 88, 50, 23));
+    m_editRoom.setGeometry(DialogRect(96, 88, 115, 23));
+    m_editRoom.setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &m_editRoom));
+    setTabOrder(&m_btnConnect, &m_editRoom);
+    connect(&m_btnConnect, &QPushButton::clicked, this, &CZandrelDlg::OnConnect);
+
+    auto* about = new QShortcut(QKeySequence::HelpContents, this);
+    connect(about, &QShortcut::activated, this, &CZandrelDlg::OnAbout);
+
+    g_hMainWnd = m_hWnd;
+    g_hBubbleWnd = m_bubbleDlg.Handle();
+
+    m_fontRoom = fontWithCellHeight(m_editRoom.font(), kRoomFontCellHeight);
+    m_editRoom.setFont(m_fontRoom);
+    m_bPlaceholder = true;
+    m_editRoom.setText(kPlaceholder);
+    UpdateRoomColour();
+    m_editRoom.installEventFilter(this);
+    // The button holds the focus when the window opens, so the field shows its placeholder.
+    m_btnConnect.setFocus(Qt::OtherFocusReason);
+}
+
+bool CZandrelDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_editRoom) {
+        if (event->type() == QEvent::FocusIn)
+            OnRoomFocusIn();
+        else if (event->type() == QEvent::FocusOut)
+            OnRoomFocusOut();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CZandrelDlg::OnRoomFocusIn()
+{
+    if (m_editRoom.text() == kPlaceholder)
+        m_editRoom.clear();
+    m_bPlaceholder = false;
+    UpdateRoomColour();
+}
+
+void CZandrelDlg::OnRoomFocusOut()
+{
+    if (m_editRoom.text().isEmpty()) {
+        m_editRoom.setText(kPlaceholder);
+        m_bPlaceholder = true;
+    } else {
+        m_bPlaceholder = false;
+    }
+    UpdateRoomColour();
+}
+
+void CZandrelDlg::UpdateRoomColour()
+{
+    QPalette colours = m_editRoom.palette();
+    colours.setColor(QPalette::Text, m_bPlaceholder ? m_clrPlaceholder : m_clrText);
+    m_editRoom.setPalette(colours);
+}
+
+void CZandrelDlg::ShowMessage(const QString& text)
+{
+    if (m_showMessage)
+        m_showMessage(text);
+}
+
+void CZandrelDlg::OnConnect()
+{
+    const QString room = m_editRoom.text();
+    if (room.isEmpty() || room == kPlaceholder) {
+        ShowMessage(kEmptyRoomText);
+        m_editRoom.setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    m_barrage.UserStop();  // whatever the lookup brings, the old session is over
+
+    std::string host;
+    int port = 0;
+    std::u16string error;
+    if (!GetChatServer(host, port, error)) {
+        ShowMessage(QString::fromStdU16String(error));
+        return;
+    }
+    m_barrage.SetHost(host);
+    m_barrage.SetPort(port);
+    m_barrage.SetRoom(RoomNumberFromText(WideToAnsi(room.toStdU16String())));
+    if (m_barrage.Start()) {
+        m_editRoom.setEnabled(false);
+        m_btnConnect.setEnabled(false);
+    }
+}
+
+LRESULT CZandrelDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == WM_BARRAGE_FAIL ? OnBarrageFail(wParam, lParam) : 0;
+}
+
+LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
+{
+    // A report from a session that has been stopped and started again since is old news.
+    if (wParam != 1 || !m_barrage.Failed())
+        return 0;
+    ShowMessage(QString::fromStdU16String(g_strLastError));
+    m_barrage.UserStop();
+    m_editRoom.setEnabled(true);
+    m_btnConnect.setEnabled(true);
+    return 0;
+}
+
+void CZandrelDlg::reject()
+{
+    m_barrage.UserStop();
+    QDialog::reject();
+}
+
+void CZandrelDlg::closeEvent(QCloseEvent* event)
+{
+    m_barrage.UserStop();
+    QDialog::closeEvent(event);  // ends in reject(), which finds the session stopped
+}
+
+void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // X11 has no application system menu: the window's context menu carries its entry.
+    QMenu menu(this);
+    menu.addAction(kAboutMenuText, this, &CZandrelDlg::OnAbout);
+    menu.exec(event->globalPos());
+}
+
+void CZandrelDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+}  // namespace zandrel

@@ -1,0 +1,7 @@
+#include "ZandrelApp.h"
+
+int main(int argc, char** argv)
+{
+    zandrel::CZandrelApp app(argc, argv);
+    return app.Run();
+}

@@ -1,0 +1,143 @@
+// Prints what the overlay costs under a flood: lines per second through the whole UI path (a
+// worker thread's blocking sends, the Qt dispatch, rendering with the store's trims), and the
+// memory a long-running view holds with and without an undo history.
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <QApplication>
+
+#include <malloc.h>
+
+#include "BubbleDlg.h"
+#include "Globals.h"
+#include "QtMessageDispatcher.h"
+#include "TextCodec.h"
+#include "UiRichEdit.h"
+#include "WindowMessage.h"
+
+namespace {
+
+using namespace zandrel;
+using Clock = std::chrono::steady_clock;
+
+BarrageMessage sampleLine(int i)
+{
+    BarrageMessage rec;
+    rec.SetCmd("cst");
+    rec.SetName(WideToAnsi(u"弹幕小王子"));
+    rec.SetText(WideToAnsi(u"攻略在这 http://wiki.example.com/guide?id=" + std::u16string(1, char16_t(u'0' + i % 10)) +
+                           u" 很有用<img src=\"/static/face/12.gif\" />"));
+    return rec;
+}
+
+// A worker sends `count` lines to the shown overlay as the session does; the UI thread renders them.
+void floodThroughTheUiThread(QApplication& app, int count)
+{
+    CBubbleDlg overlay;
+    overlay.show();
+    g_hBubbleWnd = overlay.Handle();
+    const auto start = Clock::now();
+    std::thread worker([count] {
+        for (int i = 0; i < count; ++i) {
+            BarrageMessage rec = sampleLine(i);
+            SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&rec));
+        }
+        QMetaObject::invokeMethod(qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
+    });
+    app.exec();
+    worker.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("flood: %d lines from a worker through the UI thread in %.2f s: %.0f lines/s "
+                "(store now %zu lines)\n",
+                count, seconds, count / seconds, overlay.Messages().size());
+    g_hBubbleWnd = HWND::Null;
+}
+
+// The same lines rendered on the UI thread itself, without the cross-thread hand-off.
+void renderOnly(int count, bool shown)
+{
+    CBubbleDlg overlay;
+    if (shown)
+        overlay.show();
+    const auto start = Clock::now();
+    for (int i = 0; i < count; ++i)
+        overlay.AddBarrageMessage(sampleLine(i));
+    QCoreApplication::processEvents();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("render only (%s): %d lines on the UI thread in %.2f s: %.0f lines/s\n", shown ? "shown" : "hidden",
+                count, seconds, count / seconds);
+}
+
+// The hand-off alone: a worker's blocking sends to a receiver that does nothing.
+void handOffOnly(QApplication& app, int count)
+{
+    struct Sink final : IMessageReceiver {
+        LRESULT OnWindowMessage(UINT, WPARAM, LPARAM) override { return 1; }
+    } sink;
+    const HWND handle = RegisterWindow(sink);
+    const auto start = Clock::now();
+    std::thread worker([count, handle] {
+        for (int i = 0; i < count; ++i) {
+            BarrageMessage rec = sampleLine(i);
+            SendWindowMessage(handle, WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&rec));
+        }
+        QMetaObject::invokeMethod(qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
+    });
+    app.exec();
+    worker.join();
+    UnregisterWindow(handle);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("hand-off only: %d blocking sends in %.2f s: %.0f sends/s\n", count, seconds, count / seconds);
+}
+
+// Heap in use, from the allocator's own count: page-granular resident sizes hide the difference.
+double heapMiB()
+{
+    return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0);
+}
+
+// `lines` chat lines appended as the overlay appends them (a title run and a message run), to a
+// view with or without an undo history; no store limit, as in a view that is never trimmed.
+void memoryOf(int lines, bool undo)
+{
+    QTextCharFormat title, message;
+    title.setForeground(CBubbleDlg::kTitleColour);
+    message.setForeground(CBubbleDlg::kMessageColour);
+    const double before = heapMiB();
+    {
+        CUiRichEdit view;
+        view.document()->setUndoRedoEnabled(undo);
+        for (int i = 0; i < lines; ++i) {
+            view.AppendText(QStringLiteral("\n弹幕小王子 14:05:09\n"), title);
+            view.AppendText(QStringLiteral("攻略在这 http://wiki.example.com/guide?id=42 很有用"), message);
+        }
+        std::printf("%s: %d lines, %.1f MiB of heap, %d undo steps\n",
+                    undo ? "view with an undo history" : "view without undo history", lines, heapMiB() - before,
+                    view.document()->availableUndoSteps());
+    }
+    QCoreApplication::processEvents();  // the posted scrolls
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallDispatcher(std::make_shared<CQtMessageDispatcher>(&app));
+
+    floodThroughTheUiThread(app, 20000);
+    renderOnly(20000, true);
+    renderOnly(20000, false);
+    handOffOnly(app, 20000);
+    memoryOf(100000, false);
+    memoryOf(100000, true);
+
+    InstallDispatcher(nullptr);
+    return 0;
+}

@@ -1,0 +1,60 @@
+#include "BubbleCtrlDlg.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+
+#include "Globals.h"
+#include "WindowMessage.h"
+
+namespace zandrel {
+
+CBubbleCtrlDlg::CBubbleCtrlDlg(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Zandrel lock"));
+    setWindowOpacity(kOpacity);
+    resize(kSize, kSize);
+    setMask(QRegion(rect(), QRegion::Ellipse));
+}
+
+void CBubbleCtrlDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), BackgroundColour());
+}
+
+void CBubbleCtrlDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Round at any size: the ellipse that fills the window.
+    setMask(QRegion(rect(), QRegion::Ellipse));
+}
+
+void CBubbleCtrlDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Toggle();
+    QWidget::mousePressEvent(event);
+}
+
+void CBubbleCtrlDlg::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click arrives as this event instead of a press, and it toggles
+    // like any press: a double click toggles twice. Not handed on: QWidget's default would call
+    // mousePressEvent and toggle a third time.
+    if (event->button() == Qt::LeftButton)
+        Toggle();
+    event->accept();
+}
+
+void CBubbleCtrlDlg::Toggle()
+{
+    m_bLocked = !m_bLocked;
+    update();
+    // Synchronous on this (UI) thread: the overlay reads the flag before the call returns.
+    SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 1, reinterpret_cast<LPARAM>(&m_bLocked));
+}
+
+}  // namespace zandrel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace zandrel {
+
+// The overlay's lock handle: a small round window on the overlay's top-right corner. Each left press
+// (the second press of a double click too) locks or unlocks the overlay and tells it the new state
+// with WM_BARRAGE_MSG (wParam 1) to g_hBubbleWnd. UI thread only.
+class CBubbleCtrlDlg : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kSize = 20;
+    static constexpr qreal kOpacity = 120 / 255.0;
+    static inline const QColor kLockedColour{100, 100, 100};
+    static inline const QColor kUnlockedColour{50, 50, 50};
+
+    // `owner` is the overlay: the handle is a window of its own that stays above it.
+    explicit CBubbleCtrlDlg(QWidget* owner);
+
+    bool IsLocked() const { return m_bLocked; }
+    QColor BackgroundColour() const { return m_bLocked ? kLockedColour : kUnlockedColour; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void Toggle();
+
+    bool m_bLocked = false;
+};
+
+}  // namespace zandrel

@@ -1,0 +1,215 @@
+#include "BubbleDlg.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRegion>
+#include <QScreen>
+#include <QWindow>
+
+#include "DialogUnits.h"
+
+namespace zandrel {
+namespace {
+
+constexpr int kRichEditId = 1002;
+
+// A rectangle with its corners rounded by ellipses `d` pixels across.
+QRegion roundedRegion(const QRect& r, int d)
+{
+    QRegion region(r.adjusted(d / 2, 0, -d / 2, 0));
+    region += r.adjusted(0, d / 2, 0, -d / 2);
+    region += QRegion(r.left(), r.top(), d, d, QRegion::Ellipse);
+    region += QRegion(r.right() - d + 1, r.top(), d, d, QRegion::Ellipse);
+    region += QRegion(r.left(), r.bottom() - d + 1, d, d, QRegion::Ellipse);
+    region += QRegion(r.right() - d + 1, r.bottom() - d + 1, d, d, QRegion::Ellipse);
+    return region;
+}
+
+}  // namespace
+
+CBubbleDlg::CBubbleDlg()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      m_richEdit(this, kRichEditId),
+      m_ctrlDlg(this),
+      m_clock([] { return std::time(nullptr); }),
+      m_hWnd(RegisterWindow(*this))
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Zandrel overlay"));
+    setWindowOpacity(kOpacity);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    setPalette(colours);
+    setFixedSize(DialogSize(178, 273));
+    setMask(roundedRegion(rect(), kCornerEllipse));
+
+    // The text takes no input: presses over it reach the overlay (to drag it), and it never has
+    // the focus. No scroll bars; it scrolls itself to its end.
+    m_richEdit.setGeometry(DialogRect(5, 6, 165, 260));
+    m_richEdit.setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_richEdit.setFocusPolicy(Qt::NoFocus);
+    m_richEdit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_richEdit.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_richEdit.SetIgnoreSetCursor(true);
+
+    m_topmostTimer.setInterval(kTopmostIntervalMs);
+    connect(&m_topmostTimer, &QTimer::timeout, this, [this] { OnTimer(); });
+
+    winId();  // the native window exists from now on, hidden, so its input flags can change live
+    m_hCtrlWnd = true;
+    PlaceAtScreenEdge();
+}
+
+CBubbleDlg::~CBubbleDlg() { UnregisterWindow(m_hWnd); }
+
+void CBubbleDlg::PlaceAtScreenEdge()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.x() + area.width() - width() - kScreenGap, area.y() + area.height() / 2 - height() / 2);
+    PlaceHandle();
+}
+
+void CBubbleDlg::PlaceHandle()
+{
+    if (!m_hCtrlWnd)
+        return;
+    const QRect frame = frameGeometry();
+    m_ctrlDlg.setGeometry(frame.x() + frame.width() - kHandleRightInset, frame.y() + kHandleTopInset,
+                          CBubbleCtrlDlg::kSize, CBubbleCtrlDlg::kSize);
+}
+
+LRESULT CBubbleDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_BARRAGE_MSG:
+        return OnBarrageMsg(wParam, lParam);
+    case WM_BARRAGE_SHOW:
+        if (wParam == static_cast<WPARAM>(SW_HIDE))
+            hide();
+        else
+            show();
+        return 1;
+    case WM_BARRAGE_TOPMOST:
+        RaiseWithHandle();
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+LRESULT CBubbleDlg::OnBarrageMsg(WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == 0)
+        return 1;
+    if (wParam == 0) {
+        // The sender's record lives on its stack only for this call: copy it.
+        AddBarrageMessage(*reinterpret_cast<const BarrageMessage*>(lParam));
+    } else if (wParam == 1) {
+        SetClickThrough(*reinterpret_cast<const bool*>(lParam));
+    }
+    return 1;
+}
+
+bool CBubbleDlg::IsClickThrough() const
+{
+    const QWindow* window = windowHandle();
+    return window && window->flags().testFlag(Qt::WindowTransparentForInput);
+}
+
+void CBubbleDlg::SetClickThrough(bool on)
+{
+    // On the native window, which the platform updates in place: a widget's setWindowFlags would
+    // hide the overlay and create its window again.
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowTransparentForInput, on);
+}
+
+void CBubbleDlg::OnTimer()
+{
+    if (isVisible())
+        RaiseWithHandle();
+}
+
+void CBubbleDlg::RaiseWithHandle()
+{
+    // Restacking activates nothing: the focus stays where it is. The handle goes above the overlay
+    // again, as an owned window does; not every window manager keeps it there by itself.
+    raise();
+    if (m_ctrlDlg.isVisible())
+        m_ctrlDlg.raise();
+}
+
+void CBubbleDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (QWindow* window = windowHandle(); window && window->startSystemMove())
+        return;
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CBubbleDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+    else
+        QWidget::mouseMoveEvent(event);
+}
+
+void CBubbleDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CBubbleDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Esc and Enter must neither close nor hide the overlay.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CBubbleDlg::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    PlaceHandle();
+}
+
+void CBubbleDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    setMask(roundedRegion(rect(), kCornerEllipse));
+    PlaceHandle();
+}
+
+void CBubbleDlg::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_ctrlDlg.show();
+    m_topmostTimer.start();
+}
+
+void CBubbleDlg::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_ctrlDlg.hide();
+    m_topmostTimer.stop();
+}
+
+}  // namespace zandrel

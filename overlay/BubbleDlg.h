@@ -1,0 +1,89 @@
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+
+#include "BarrageMessage.h"
+#include "BubbleCtrlDlg.h"
+#include "UiRichEdit.h"
+#include "WindowMessage.h"
+
+namespace zandrel {
+
+// The overlay: a frameless, semi-transparent, always-on-top tool window at the right edge of the
+// screen, in which the chat lines appear, with the lock handle on its top-right corner. It is
+// created hidden and reachable as a window handle (Handle()); everything from outside arrives as
+// window messages on the UI thread: lines and lock changes (WM_BARRAGE_MSG), show and hide, raise.
+// It never takes the focus, so a game keeps the keyboard.
+class CBubbleDlg : public QWidget, public IMessageReceiver {
+    Q_OBJECT
+public:
+    static constexpr qreal kOpacity = 160 / 255.0;
+    static constexpr int kScreenGap = 20;       // from the screen's right edge
+    static constexpr int kCornerEllipse = 6;    // the rounded corners' ellipse, in pixels
+    static constexpr int kTopmostIntervalMs = 100;
+    static constexpr int kHandleRightInset = 23;
+    static constexpr int kHandleTopInset = 5;
+    static constexpr std::size_t kStoreLimit = 500;  // more stored lines than this trigger a trim
+    static constexpr std::size_t kTrimCount = 460;
+    static constexpr int kTextPointSize = 10;
+    static inline const QColor kTitleColour{10, 160, 255};
+    static inline const QColor kMessageColour{252, 252, 252};
+
+    CBubbleDlg();
+    ~CBubbleDlg() override;
+
+    HWND Handle() const { return m_hWnd; }
+    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnBarrageMsg(WPARAM wParam, LPARAM lParam);
+
+    // Rendering of chat lines (the line store and the view).
+    void AddBarrageMessage(BarrageMessage rec);
+    void ShowBarrageMessage(const BarrageMessage& rec);
+    void AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine);
+    void AppendContent(const std::u16string& text);
+    void RefreshAllMessages();
+
+    const std::vector<BarrageMessage>& Messages() const { return m_vecMessages; }
+    CUiRichEdit& RichEdit() { return m_richEdit; }
+    CBubbleCtrlDlg& CtrlDlg() { return m_ctrlDlg; }
+    bool IsClickThrough() const;
+    bool IsKeptOnTop() const { return m_topmostTimer.isActive(); }
+    // For tests: the clock that stamps lines.
+    void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void PlaceAtScreenEdge();
+    void PlaceHandle();
+    void SetClickThrough(bool on);
+    void OnTimer();
+    void RaiseWithHandle();
+
+    std::vector<BarrageMessage> m_vecMessages;
+    CUiRichEdit m_richEdit;
+    CBubbleCtrlDlg m_ctrlDlg;
+    bool m_hCtrlWnd = false;  // the handle exists and follows moves
+    QTimer m_topmostTimer;
+    std::function<std::time_t()> m_clock;
+    bool m_dragging = false;  // our own move loop, where the window system offers none
+    QPoint m_dragOffset;
+    HWND m_hWnd;
+};
+
+}  // namespace zandrel

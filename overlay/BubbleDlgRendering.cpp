@@ -1,0 +1,87 @@
+// How the overlay turns a line into text: tag replacement, the time stamp, the line store with its
+// trim, and the title and message runs in the view.
+
+#include <ctime>
+
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include "BubbleDlg.h"
+#include "ImgTags.h"
+#include "TextCodec.h"
+
+namespace zandrel {
+namespace {
+
+QTextCharFormat runFormat(const QColor& colour)
+{
+    QTextCharFormat format;
+    format.setForeground(colour);
+    format.setFontPointSize(CBubbleDlg::kTextPointSize);
+    return format;
+}
+
+std::u16string timeStamp(std::time_t now)
+{
+    std::tm local{};
+    char text[128];
+    if (!localtime_r(&now, &local) || std::strftime(text, sizeof text, "%H:%M:%S\n", &local) == 0)
+        return {};
+    return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+QString toQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+}  // namespace
+
+void CBubbleDlg::AddBarrageMessage(BarrageMessage rec)
+{
+    rec.m_strText = ReplaceImgTags(std::move(rec.m_strText));
+    if (rec.m_strText.empty())
+        return;
+    rec.m_strTime = timeStamp(m_clock());
+    if (m_vecMessages.size() <= kStoreLimit) {
+        ShowBarrageMessage(rec);
+    } else {
+        m_vecMessages.erase(m_vecMessages.begin(), m_vecMessages.begin() + kTrimCount);
+        RefreshAllMessages();
+        ShowBarrageMessage(rec);  // shown at once, not only at the next rebuild
+    }
+    m_vecMessages.push_back(std::move(rec));
+}
+
+void CBubbleDlg::ShowBarrageMessage(const BarrageMessage& rec)
+{
+    const bool bNewLine = !m_richEdit.document()->isEmpty();
+    // Both runs in one edit block, so that the view lays out once per line.
+    QTextCursor batch(m_richEdit.document());
+    batch.beginEditBlock();
+    // Whole texts are converted: no length limit cuts a long name or message.
+    AppendTitle(AnsiToWide(rec.m_strName), rec.m_strTime, bNewLine);
+    AppendContent(AnsiToWide(rec.m_strText));
+    batch.endEditBlock();
+}
+
+void CBubbleDlg::AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine)
+{
+    std::u16string title = bNewLine ? u"\n" : u"";
+    title += name;
+    title += u' ';
+    title += time;
+    m_richEdit.AppendText(toQString(title), runFormat(kTitleColour));
+}
+
+void CBubbleDlg::AppendContent(const std::u16string& text)
+{
+    m_richEdit.AppendText(toQString(text), runFormat(kMessageColour));
+}
+
+void CBubbleDlg::RefreshAllMessages()
+{
+    m_richEdit.ClearText();
+    m_richEdit.clear();
+    for (const BarrageMessage& rec : m_vecMessages)
+        ShowBarrageMessage(rec);
+}
+
+}  // namespace zandrel

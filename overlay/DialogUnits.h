@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+namespace zandrel {
+
+// The windows keep the geometry of their dialog templates, which are laid out in dialog units of an
+// 8-point dialog font: 6 x 13 pixels of base unit at 96 DPI, so a horizontal unit is 1.5 pixels
+// and a vertical one 1.625. Rounded like MulDiv. Qt scales the pixels for high DPI.
+constexpr int DialogUnitsToPixelsX(int units) { return (units * 6 + (units >= 0 ? 2 : -2)) / 4; }
+constexpr int DialogUnitsToPixelsY(int units) { return (units * 13 + (units >= 0 ? 4 : -4)) / 8; }
+
+inline QSize DialogSize(int width, int height) { return {DialogUnitsToPixelsX(width), DialogUnitsToPixelsY(height)}; }
+inline QRect DialogRect(int x, int y, int width, int height)
+{
+    return {QPoint(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y)), DialogSize(width, height)};
+}
+
+}  // namespace zandrel

@@ -1,0 +1,150 @@
+#include "UiRichEdit.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextCursor>
+
+#include "CommandEvent.h"
+
+namespace zandrel {
+namespace {
+
+constexpr QStringView kLinkPrefix = u"http://";
+
+}  // namespace
+
+CUiRichEdit::CUiRichEdit(QWidget* parent, int controlId)
+    : QTextEdit(parent), m_controlId(controlId), m_openLink([](const QUrl& url) { QDesktopServices::openUrl(url); })
+{
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setFrameShape(QFrame::NoFrame);
+    setAcceptRichText(false);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
+    QPalette colours = palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        colours.setColor(group, QPalette::Base, Qt::black);
+        colours.setColor(group, QPalette::Window, Qt::black);
+    }
+    setPalette(colours);
+    viewport()->setAutoFillBackground(true);
+}
+
+bool CUiRichEdit::IsUrlChar(char16_t ch)
+{
+    if ((ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9'))
+        return true;
+    switch (ch) {
+    case u'.': case u'=': case u'+': case u'?': case u'#': case u'%': case u'/': case u':': case u'&':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CUiRichEdit::AppendText(const QString& text, const QTextCharFormat& format)
+{
+    const QTextCursor before = textCursor();
+    const bool hadSelection = before.hasSelection();
+
+    QTextCharFormat linkFormat = format;
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    // One edit block: the document lays itself out once for the whole append, not once per run.
+    end.beginEditBlock();
+
+    const auto append = [&](qsizetype from, qsizetype to, bool link) {
+        if (from >= to)
+            return;
+        const QString piece = text.mid(from, to - from);
+        if (link) {
+            linkFormat.setAnchor(true);
+            linkFormat.setFontUnderline(true);  // how a link run shows
+            linkFormat.setAnchorHref(piece);
+            end.insertText(piece, linkFormat);
+        } else {
+            end.insertText(piece, format);
+        }
+    };
+    const qsizetype n = text.size();
+    qsizetype plainStart = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        if (i + kLinkPrefix.size() < n && QStringView(text).mid(i, kLinkPrefix.size()) == kLinkPrefix &&
+            IsUrlChar(text[i + kLinkPrefix.size()].unicode())) {
+            qsizetype j = i + kLinkPrefix.size() + 1;
+            while (j < n && IsUrlChar(text[j].unicode()))
+                ++j;
+            append(plainStart, i, false);
+            append(i, j, true);
+            plainStart = i = j;
+        } else {
+            ++i;
+        }
+    }
+    append(plainStart, n, false);
+    end.endEditBlock();
+
+    if (hadSelection) {
+        setTextCursor(before);
+    } else {
+        // Posted, like the scroll message it stands for: it runs once the caller's handling is done.
+        // One pending scroll serves any number of appends before it.
+        if (!m_bScrollPosted) {
+            m_bScrollPosted = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_bScrollPosted = false;
+                    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return true;
+}
+
+bool CUiRichEdit::ClearText()
+{
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+    return true;
+}
+
+void CUiRichEdit::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) {
+        QTextEdit::mousePressEvent(event);
+        return;
+    }
+    // A right press only takes the focus and tells the parent; it opens no menu.
+    setFocus(Qt::MouseFocusReason);
+    if (QWidget* parent = parentWidget())
+        QCoreApplication::postEvent(parent, new CommandEvent(m_controlId));
+    event->accept();
+}
+
+void CUiRichEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QString href = anchorAt(event->position().toPoint());
+    if (!href.isEmpty() && m_openLink)
+        m_openLink(QUrl(href));
+}
+
+void CUiRichEdit::mouseMoveEvent(QMouseEvent* event)
+{
+    const QCursor kept = viewport()->cursor();
+    QTextEdit::mouseMoveEvent(event);
+    if (m_bIgnoreSetCursor)
+        viewport()->setCursor(kept);
+    else
+        viewport()->setCursor(anchorAt(event->position().toPoint()).isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
+}
+
+}  // namespace zandrel

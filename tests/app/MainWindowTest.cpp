@@ -1,0 +1,249 @@
+// The main window against the demo service's lookups, with message boxes recorded instead of shown.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include "ChatServerLookup.h"
+#include "DemoPorts.h"
+#include "Globals.h"
+#include "HttpRequest.h"
+#include "ZandrelDlg.h"
+
+namespace zandrel {
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedLookup = CurrentLookupSettings();
+        UseLookup("main");
+        m_dialog = std::make_unique<CZandrelDlg>();
+        m_dialog->Session().SetLogLevel(0);
+        m_dialog->SetMessageBoxHook([this](const QString& text) { m_boxes.push_back(text); });
+        m_dialog->show();
+        m_dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    }
+    void TearDown() override
+    {
+        m_dialog.reset();
+        CurrentLookupSettings() = m_savedLookup;
+    }
+
+    static void UseLookup(const std::string& listener)
+    {
+        CurrentLookupSettings().host = "127.0.0.1:" + std::to_string(test::DemoPort(listener));
+        CurrentLookupSettings().stallTimeoutSeconds = 5;
+    }
+    QLineEdit& Room() { return m_dialog->RoomEdit(); }
+    QPushButton& Connect() { return m_dialog->ConnectButton(); }
+    QColor RoomTextColour() { return Room().palette().color(QPalette::Text); }
+    void TypeRoom(const QString& text)
+    {
+        QTest::mouseClick(&Room(), Qt::LeftButton);
+        Room().selectAll();
+        QTest::keyClick(&Room(), Qt::Key_Delete);
+        QTest::keyClicks(&Room(), text);
+    }
+    void ClickConnect() { QTest::mouseClick(&Connect(), Qt::LeftButton); }
+    bool ControlsEnabled() { return Room().isEnabled() && Connect().isEnabled(); }
+    bool ControlsDisabled() { return !Room().isEnabled() && !Connect().isEnabled(); }
+
+    LookupSettings m_savedLookup;
+    std::unique_ptr<CZandrelDlg> m_dialog;
+    std::vector<QString> m_boxes;
+};
+
+TEST_F(MainWindow, OpensWithTheButtonFocusedAndTheGreyPlaceholder)
+{
+    EXPECT_EQ(m_dialog->windowTitle(), "Zandrel");
+    EXPECT_EQ(m_dialog->size(), QSize(551, 322));
+    EXPECT_EQ(m_dialog->minimumSize(), m_dialog->maximumSize());
+    EXPECT_EQ(QApplication::focusWidget(), &Connect());
+    EXPECT_EQ(Room().text(), QStringLiteral("请输入房间号"));
+    EXPECT_TRUE(m_dialog->ShowsPlaceholder());
+    EXPECT_EQ(RoomTextColour(), QColor(180, 180, 180));
+    EXPECT_NEAR(QFontMetrics(Room().font()).height(), 28, 2);  // as near as the font's sizes allow
+    EXPECT_EQ(Connect().text(), QStringLiteral("连接"));
+}
+
+TEST_F(MainWindow, PlaceholderComesAndGoesWithTheFocus)
+{
+    Room().setFocus();
+    EXPECT_EQ(Room().text(), "");
+    EXPECT_FALSE(m_dialog->ShowsPlaceholder());
+    EXPECT_EQ(RoomTextColour(), QColor(0, 0, 0));
+
+    Connect().setFocus();  // leaving it empty brings the placeholder back
+    EXPECT_EQ(Room().text(), QStringLiteral("请输入房间号"));
+    EXPECT_EQ(RoomTextColour(), QColor(180, 180, 180));
+
+    Room().setFocus();
+    QTest::keyClicks(&Room(), "12a-3 4");  // only digits can be typed
+    EXPECT_EQ(Room().text(), "1234");
+    Connect().setFocus();
+    EXPECT_EQ(Room().text(), "1234");
+    EXPECT_EQ(RoomTextColour(), QColor(0, 0, 0));
+    Room().setFocus();
+    Connect().setFocus();
+    EXPECT_EQ(Room().text(), "1234");
+    EXPECT_FALSE(m_dialog->ShowsPlaceholder());
+}
+
+TEST_F(MainWindow, AMissingRoomNumberIsRefused)
+{
+    ClickConnect();  // while the placeholder shows
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0], QStringLiteral("房间号不能为空！"));
+    EXPECT_EQ(QApplication::focusWidget(), &Room());
+    EXPECT_EQ(Room().text(), "");  // the focus took the placeholder away
+
+    QTest::keyClick(&Room(), Qt::Key_Return);  // Enter in the empty field
+    ASSERT_EQ(m_boxes.size(), 2u);
+    EXPECT_EQ(m_boxes[1], QStringLiteral("房间号不能为空！"));
+    EXPECT_FALSE(m_dialog->Session().IsRunning());
+    EXPECT_TRUE(ControlsEnabled());
+}
+
+TEST_F(MainWindow, LookupFailuresAreShownAndTheControlsStayEnabled)
+{
+    struct LookupCase {
+        std::string listener;
+        QString text;
+    };
+    for (const LookupCase& c : {LookupCase{"lookup.nocolon", QStringLiteral("无法获取直播室服务地址！")},
+                                LookupCase{"lookup.letter", QStringLiteral("获取的直播室服务地址错误！")}}) {
+        SCOPED_TRACE(c.listener);
+        m_boxes.clear();
+        UseLookup(c.listener);
+        TypeRoom("123");
+        ClickConnect();
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0], c.text);
+        EXPECT_TRUE(ControlsEnabled());
+        EXPECT_FALSE(m_dialog->Session().IsRunning());
+    }
+    m_boxes.clear();
+    CurrentLookupSettings().host = "127.0.0.1:" + std::to_string(test::ClosedPort());
+    ClickConnect();
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0], QStringLiteral("无法获取直播室服务地址！"));
+}
+
+TEST_F(MainWindow, ConnectingJoinsTheTypedRoomAndDisablesTheControls)
+{
+    TypeRoom("00123");
+    QTest::keyClick(&Room(), Qt::Key_Return);  // Enter connects
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_TRUE(ControlsDisabled());
+    EXPECT_TRUE(m_dialog->Session().IsRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().isVisible(); }, 20000));
+
+    // A line said in room 123 on the audience page reaches us: the room number was read as 123.
+    CHttpRequest say;
+    ASSERT_TRUE(say.Get("http://127.0.0.1:" + std::to_string(test::DemoPort("main")) + "/say?room=123&text=marker-123"));
+    EXPECT_NE(say.m_strResponse, "0");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const BarrageMessage& rec : m_dialog->Overlay().Messages())
+                if (rec.m_strText == "marker-123")
+                    return true;
+            return false;
+        },
+        20000));
+    EXPECT_TRUE(m_dialog->isVisible());
+}
+
+TEST_F(MainWindow, ASessionFailureIsShownThenTheControlsComeBack)
+{
+    TypeRoom("902");  // the demo refuses this room
+    ClickConnect();
+    EXPECT_TRUE(ControlsDisabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_boxes.empty(); }, 20000));
+    EXPECT_EQ(m_boxes, std::vector<QString>{QStringLiteral("连接请求被拒绝！")});
+    EXPECT_TRUE(ControlsEnabled());
+    EXPECT_FALSE(m_dialog->Session().IsRunning());
+    EXPECT_FALSE(m_dialog->Overlay().isVisible());
+}
+
+TEST_F(MainWindow, FailReportsThatAreNotNewsChangeNothing)
+{
+    TypeRoom("123");
+    ClickConnect();
+    ASSERT_TRUE(ControlsDisabled());
+    g_strLastError = u"连接房间失败！";
+    EXPECT_EQ(m_dialog->OnWindowMessage(WM_BARRAGE_FAIL, 0, 0), 0);  // wParam other than 1
+    EXPECT_EQ(m_dialog->OnWindowMessage(WM_BARRAGE_FAIL, 1, 0), 0);  // the running session did not fail
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_TRUE(ControlsDisabled());
+    EXPECT_TRUE(m_dialog->Session().IsRunning());
+}
+
+TEST_F(MainWindow, ClosingByAnyPathStopsTheSessionFirst)
+{
+    for (const int path : {0, 1}) {
+        SCOPED_TRACE(path);
+        TypeRoom("123");
+        ClickConnect();
+        ASSERT_TRUE(m_dialog->Session().IsRunning());
+        if (path == 0)
+            m_dialog->close();  // the close button, Alt+F4
+        else
+            QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+        EXPECT_FALSE(m_dialog->Session().IsRunning());
+        EXPECT_FALSE(m_dialog->isVisible());
+        EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+        Room().setEnabled(true);
+        Connect().setEnabled(true);
+        m_dialog->show();
+        m_dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    }
+}
+
+TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)
+{
+    QString menuText, title, text;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            menuText = menu->actions().value(0)->text();
+            menu->actions().value(0)->trigger();
+            menu->close();
+        }
+    });
+    QTimer::singleShot(200, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            title = box->windowTitle();
+            for (const QLabel* label : box->findChildren<QLabel*>())
+                text += label->text() + "|";
+            box->close();
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_dialog->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(m_dialog.get(), &event);
+    QTest::qWait(300);
+    EXPECT_EQ(menuText, QStringLiteral("&About Zandrel..."));
+    EXPECT_EQ(title, QStringLiteral("About Zandrel"));
+    EXPECT_TRUE(text.contains(QStringLiteral("Zandrel, Version 1.0")));
+
+    title.clear();
+    m_dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    QTimer::singleShot(100, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            title = box->windowTitle();
+            box->close();
+        }
+    });
+    QTest::keyClick(m_dialog.get(), Qt::Key_F1);
+    EXPECT_EQ(title, QStringLiteral("About Zandrel"));
+}
+
+}  // namespace
+}  // namespace zandrel

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+#include "BubbleDlg.h"
+#include "Globals.h"
+#include "RecordingWindow.h"
+
+namespace zandrel {
+namespace {
+
+class Overlay : public ::testing::Test {
+protected:
+    void SetUp() override { g_hBubbleWnd = m_overlay.Handle(); }
+    void TearDown() override { g_hBubbleWnd = HWND::Null; }
+
+    void Show()
+    {
+        m_overlay.OnWindowMessage(WM_BARRAGE_SHOW, SW_SHOWNORMAL, 0);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_overlay));
+    }
+    LRESULT Send(WPARAM wParam, LPARAM lParam) { return m_overlay.OnWindowMessage(WM_BARRAGE_MSG, wParam, lParam); }
+
+    CBubbleDlg m_overlay;
+};
+
+TEST_F(Overlay, CreatedHiddenAtTheRightEdgeWithTheHandleOnItsCorner)
+{
+    EXPECT_FALSE(m_overlay.isVisible());
+    EXPECT_EQ(m_overlay.size(), QSize(267, 444));
+    EXPECT_NEAR(m_overlay.windowOpacity(), 160 / 255.0, 1e-3);
+    EXPECT_TRUE(m_overlay.windowFlags().testFlag(Qt::Tool));
+    EXPECT_TRUE(m_overlay.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(m_overlay.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(m_overlay.testAttribute(Qt::WA_ShowWithoutActivating));
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(m_overlay.pos(), QPoint(screen.right() + 1 - 267 - 20, screen.height() / 2 - 444 / 2));
+    EXPECT_EQ(m_overlay.CtrlDlg().geometry(), QRect(m_overlay.x() + 267 - 23, m_overlay.y() + 5, 20, 20));
+    EXPECT_FALSE(m_overlay.CtrlDlg().isVisible());
+
+    // Rounded corners: the corner pixel is outside the window's shape, the one next to it inside.
+    EXPECT_FALSE(m_overlay.mask().contains(QPoint(0, 0)));
+    EXPECT_TRUE(m_overlay.mask().contains(QPoint(3, 3)));
+    EXPECT_TRUE(m_overlay.mask().contains(QPoint(133, 0)));
+    EXPECT_FALSE(m_overlay.mask().contains(QPoint(266, 443)));
+    EXPECT_TRUE(m_overlay.mask().contains(QPoint(263, 440)));
+}
+
+TEST_F(Overlay, TheHandleFollowsEveryMove)
+{
+    Show();
+    for (const QPoint to : {QPoint(100, 50), QPoint(7, 300), QPoint(400, 0)}) {
+        m_overlay.move(to);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_overlay.pos() == to; }, 2000));
+        EXPECT_EQ(m_overlay.CtrlDlg().geometry(), QRect(to.x() + 267 - 23, to.y() + 5, 20, 20));
+    }
+}
+
+TEST_F(Overlay, ShowingShowsTheHandleAndKeepsOnTopHidingStopsBoth)
+{
+    Show();
+    EXPECT_TRUE(m_overlay.CtrlDlg().isVisible());
+    EXPECT_TRUE(m_overlay.IsKeptOnTop());
+    m_overlay.OnWindowMessage(WM_BARRAGE_SHOW, SW_HIDE, 0);
+    EXPECT_FALSE(m_overlay.isVisible());
+    EXPECT_FALSE(m_overlay.CtrlDlg().isVisible());
+    EXPECT_FALSE(m_overlay.IsKeptOnTop());
+}
+
+TEST_F(Overlay, MessageContract)
+{
+    Show();
+    const WId native = m_overlay.winId();
+    BarrageMessage record;
+    record.SetText("x");
+    bool on = true;
+    bool off = false;
+
+    EXPECT_EQ(Send(0, 0), 1);  // null lParam: nothing
+    EXPECT_EQ(Send(1, 0), 1);
+    EXPECT_EQ(Send(2, reinterpret_cast<LPARAM>(&record)), 1);  // unknown wParam: nothing
+    EXPECT_TRUE(m_overlay.Messages().empty());
+    EXPECT_FALSE(m_overlay.IsClickThrough());
+
+    EXPECT_EQ(Send(0, reinterpret_cast<LPARAM>(&record)), 1);
+    EXPECT_EQ(m_overlay.Messages().size(), 1u);
+
+    for (bool* state : {&on, &on, &off, &off, &on}) {
+        EXPECT_EQ(Send(1, reinterpret_cast<LPARAM>(state)), 1);
+        EXPECT_EQ(m_overlay.IsClickThrough(), *state);
+        EXPECT_TRUE(m_overlay.isVisible());  // switched in place, never hidden
+        EXPECT_EQ(m_overlay.winId(), native);  // nor created again
+    }
+}
+
+TEST_F(Overlay, EscAndEnterDoNothing)
+{
+    Show();
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(&m_overlay, key);
+        EXPECT_TRUE(m_overlay.isVisible());
+    }
+}
+
+TEST_F(Overlay, APressAnywhereOverTheTextDragsIt)
+{
+    Show();
+    const QPoint overText = m_overlay.RichEdit().geometry().center();
+    EXPECT_EQ(m_overlay.childAt(overText), nullptr);  // the text lets presses through to the overlay
+
+    const QPoint start = m_overlay.pos();
+    QTest::mousePress(&m_overlay, Qt::LeftButton, {}, overText);
+    QTest::mouseMove(&m_overlay, overText + QPoint(30, 40));
+    QTest::mouseRelease(&m_overlay, Qt::LeftButton, {}, overText + QPoint(30, 40));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_overlay.pos() == start + QPoint(30, 40); }, 2000));
+    EXPECT_EQ(m_overlay.CtrlDlg().pos(), m_overlay.pos() + QPoint(267 - 23, 5));
+}
+
+TEST_F(Overlay, HandleClicksToggleTheLockAndTellTheOverlay)
+{
+    test::RecordingWindow recorder;
+    g_hBubbleWnd = recorder.Handle();
+    Show();
+    CBubbleCtrlDlg& handle = m_overlay.CtrlDlg();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&handle));
+    EXPECT_EQ(handle.BackgroundColour(), QColor(50, 50, 50));
+    EXPECT_NEAR(handle.windowOpacity(), 120 / 255.0, 1e-3);
+    EXPECT_FALSE(handle.mask().contains(QPoint(0, 0)));  // a disc
+    EXPECT_TRUE(handle.mask().contains(QPoint(10, 10)));
+
+    QTest::mouseClick(&handle, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(handle.IsLocked());
+    EXPECT_EQ(handle.BackgroundColour(), QColor(100, 100, 100));
+    QTest::mouseClick(&handle, Qt::RightButton, {}, QPoint(10, 10));  // only the left button counts
+    EXPECT_TRUE(handle.IsLocked());
+    // A double click as Qt delivers it: press, release, then the second press as a double click.
+    // It toggles twice.
+    const QPointF at(10, 10);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, handle.mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&handle, &event);
+    }
+    EXPECT_TRUE(handle.IsLocked());
+
+    const auto events = recorder.Events();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_TRUE(events[0].locked);
+    EXPECT_FALSE(events[1].locked);
+    EXPECT_TRUE(events[2].locked);
+    for (const auto& event : events)
+        EXPECT_EQ(event.kind, test::RecordedEvent::Kind::Lock);
+}
+
+TEST_F(Overlay, TheHandleLocksTheRealOverlay)
+{
+    Show();
+    CBubbleCtrlDlg& handle = m_overlay.CtrlDlg();
+    QTest::mouseClick(&handle, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(m_overlay.IsClickThrough());
+    m_overlay.OnWindowMessage(WM_BARRAGE_SHOW, SW_HIDE, 0);
+    Show();
+    EXPECT_TRUE(m_overlay.IsClickThrough());  // the lock survives hiding and showing
+    QTest::mouseClick(&handle, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(m_overlay.IsClickThrough());
+}
+
+}  // namespace
+}  // namespace zandrel

@@ -1,0 +1,23 @@
+// main() of the widget tests: a QApplication on the offscreen platform (unless the environment
+// names another), with window messages dispatched to its thread as the application does.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <QApplication>
+
+#include "QtMessageDispatcher.h"
+#include "WindowMessage.h"
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    zandrel::InstallDispatcher(std::make_shared<zandrel::CQtMessageDispatcher>(&app));
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    zandrel::InstallDispatcher(nullptr);
+    return result;
+}
