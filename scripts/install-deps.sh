@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool imagemagick
   fonts-wqy-microhei
 )
 
