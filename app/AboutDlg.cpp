@@ -20,10 +20,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setGeometry(iconRect);
     icon->setPixmap(QApplication::windowIcon().pixmap(iconRect.size()));
 
+    // Two units taller than the template's lines: at 8 units the descenders of this font are cut.
     auto* name = new QLabel(QStringLiteral("Zandrel, Version 1.0"), this);
-    name->setGeometry(DialogRect(42, 14, 114, 8));
+    name->setGeometry(DialogRect(42, 13, 114, 10));
     auto* copyright = new QLabel(QStringLiteral("Copyright (C) 2026"), this);
-    copyright->setGeometry(DialogRect(42, 26, 114, 8));
+    copyright->setGeometry(DialogRect(42, 25, 114, 10));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(DialogRect(113, 41, 50, 14));

@@ -160,7 +160,6 @@ bool DemoServer::Start(std::string& error)
 
 void DemoServer::Run(const volatile std::sig_atomic_t& stop)
 {
-    m_stop = &stop;
     while (!stop)
         if (lws_service(m_context, 0) < 0)
             break;

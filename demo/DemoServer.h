@@ -68,7 +68,6 @@ private:
         lws_sorted_usec_list_t sul;
         DemoServer* server;
     } m_ticker{};
-    const volatile std::sig_atomic_t* m_stop = nullptr;
     lws_usec_t m_nextChatter = 0;
 };
 

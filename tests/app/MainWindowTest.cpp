@@ -177,7 +177,6 @@ TEST_F(MainWindow, FailReportsThatAreNotNewsChangeNothing)
     TypeRoom("123");
     ClickConnect();
     ASSERT_TRUE(ControlsDisabled());
-    g_strLastError = u"连接房间失败！";
     EXPECT_EQ(m_dialog->OnWindowMessage(WM_BARRAGE_FAIL, 0, 0), 0);  // wParam other than 1
     EXPECT_EQ(m_dialog->OnWindowMessage(WM_BARRAGE_FAIL, 1, 0), 0);  // the running session did not fail
     EXPECT_TRUE(m_boxes.empty());
