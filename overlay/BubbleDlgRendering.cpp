@@ -79,7 +79,6 @@ void CBubbleDlg::AppendContent(const std::u16string& text)
 void CBubbleDlg::RefreshAllMessages()
 {
     m_richEdit.ClearText();
-    m_richEdit.clear();
     for (const BarrageMessage& rec : m_vecMessages)
         ShowBarrageMessage(rec);
 }

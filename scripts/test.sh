@@ -12,7 +12,6 @@ root=$PWD
 jobs=$(nproc)
 export CTEST_OUTPUT_ON_FAILURE=1
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1"
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 

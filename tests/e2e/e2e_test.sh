@@ -66,6 +66,8 @@ count_colour() {
     END { print n + 0 }'
 }
 pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 | sed 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/'; }
+# Succeeds when the lock handle shows the colour r,g,b.
+handle_colour_is() { screenshot "$work/s.png"; [ "$(pixel "$work/s.png" 1247 193)" = "$1" ]; }
 
 # The streamer clicks into the room field, types the room and presses Enter.
 xdotool mousemove $((main_x + 230)) $((main_y + 161)) click 1
@@ -88,7 +90,7 @@ lines_shown() {
   [ "$(count_colour "$work/overlay.png" 10 160 255)" -gt 200 ] && [ "$(count_colour "$work/overlay.png" 252 252 252)" -gt 200 ]
 }
 wait_for 20 lines_shown || fail "no title-blue and near-white text in the overlay"
-[ "$(pixel "$work/screen.png" 1247 193)" = "50,50,50" ] || fail "the handle is not the unlocked grey"
+handle_colour_is 50,50,50 || fail "the handle is not the unlocked grey"
 if [ -n "${SCREENSHOT_DIR:-}" ]; then
   mkdir -p "$SCREENSHOT_DIR"
   cp "$work/screen.png" "$SCREENSHOT_DIR/desktop.png"
@@ -105,16 +107,14 @@ sleep 0.5
 
 # One click on the handle locks it: lighter grey, and clicks pass through the overlay.
 xdotool mousemove 1247 193 click 1
-wait_for 5 sh -c "import -window root '$work/s.png' && [ \"\$(convert '$work/s.png' -crop 1x1+1247+193 -depth 8 txt:- | tail -n 1 | grep -c '(100,100,100)')\" = 1 ]" \
-  || fail "the handle did not turn lighter grey"
+wait_for 5 handle_colour_is 100,100,100 || fail "the handle did not turn lighter grey"
 xdotool mousemove $inside_x $inside_y click 1
 wait_for 5 grep -q "^press $inside_x $inside_y\$" "$work/target.log" || fail "a click on the locked overlay did not reach the window below"
 
 # A double click on the handle toggles twice: still locked.
 xdotool mousemove 1247 193 click --repeat 2 --delay 80 1
 sleep 0.5
-screenshot "$work/s.png"
-[ "$(pixel "$work/s.png" 1247 193)" = "100,100,100" ] || fail "a double click on the handle did not leave it locked"
+handle_colour_is 100,100,100 || fail "a double click on the handle did not leave it locked"
 
 # One more click unlocks: the overlay takes clicks again.
 xdotool mousemove 1247 193 click 1
@@ -127,7 +127,8 @@ sleep 0.5
 # Closing the main window (Esc) ends the program promptly, the session stopped first.
 xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
 xdotool key Escape
-if ! wait_for 10 sh -c "! kill -0 $zandrel_pid 2>/dev/null"; then
+ended() { ! kill -0 "$1" 2>/dev/null; }
+if ! wait_for 10 ended "$zandrel_pid"; then
   fail "Zandrel did not end within 10 s of closing its main window"
 fi
 wait "$zandrel_pid" || fail "Zandrel ended with status $?"
