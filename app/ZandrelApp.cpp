@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <memory>
 
-#include <curl/curl.h>
 #include <QIcon>
 
 #include "AppOptions.h"
 #include "ChatServerLookup.h"
+#include "HttpRequest.h"
 #include "QtMessageDispatcher.h"
 #include "WindowMessage.h"
 #include "ZandrelDlg.h"
@@ -20,14 +20,14 @@ CZandrelApp::CZandrelApp(int& argc, char** argv) : m_app(argc, argv)
     // user agent too.
     QApplication::setApplicationVersion(QStringLiteral(ZANDREL_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zandrel/zandrel.png")));
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    InitHttpRequests();
     InstallDispatcher(std::make_shared<CQtMessageDispatcher>(&m_app));
 }
 
 CZandrelApp::~CZandrelApp()
 {
     InstallDispatcher(nullptr);
-    curl_global_cleanup();
+    CleanupHttpRequests();
 }
 
 int CZandrelApp::Run()

@@ -57,7 +57,7 @@ CZandrelDlg::~CZandrelDlg()
     // A focused field that is being destroyed still reports losing the focus: by then it is no
     // QLineEdit any more, so it must not reach the placeholder logic.
     m_editRoom.removeEventFilter(this);
-    m_barrage.UserStop();
+    StopAll();
     UnregisterWindow(m_hWnd);
     g_hMainWnd = HWND::Null;
     g_hBubbleWnd = HWND::Null;
@@ -136,6 +136,8 @@ void CZandrelDlg::ShowMessage(const QString& text)
 
 void CZandrelDlg::OnConnect()
 {
+    if (m_bLookingUp)
+        return;  // Enter while the controls wait for the lookup
     const QString room = m_editRoom.text();
     if (room.isEmpty() || room == kPlaceholder) {
         ShowMessage(kEmptyRoomText);
@@ -144,20 +146,44 @@ void CZandrelDlg::OnConnect()
     }
     m_barrage.UserStop();  // whatever the lookup brings, the old session is over
 
-    std::string host;
-    int port = 0;
-    std::u16string error;
-    if (!GetChatServer(host, port, error)) {
-        ShowMessage(QString::fromStdU16String(error));
+    // The lookup runs off this thread; the controls wait for it disabled, the window stays alive.
+    EnableControls(false);
+    m_bLookingUp = true;
+    const unsigned lookup = ++m_nLookup;
+    m_lookup.Start([this, lookup](const CChatServerLookupTask::Result& result) {
+        // Lookup thread: hand the result to the UI thread. A window that is gone by then drops it.
+        QMetaObject::invokeMethod(this, [this, lookup, result] { OnLookupDone(lookup, result); }, Qt::QueuedConnection);
+    });
+}
+
+void CZandrelDlg::OnLookupDone(unsigned lookup, const CChatServerLookupTask::Result& result)
+{
+    if (!m_bLookingUp || lookup != m_nLookup)
+        return;  // a lookup abandoned by a close
+    m_bLookingUp = false;
+    if (!result.ok) {
+        ShowMessage(QString::fromStdU16String(result.errorText));
+        EnableControls(true);
         return;
     }
-    m_barrage.SetHost(host);
-    m_barrage.SetPort(port);
-    m_barrage.SetRoom(RoomNumberFromText(WideToAnsi(room.toStdU16String())));
-    if (m_barrage.Start()) {
-        m_editRoom.setEnabled(false);
-        m_btnConnect.setEnabled(false);
-    }
+    m_barrage.SetHost(result.host);
+    m_barrage.SetPort(result.port);
+    m_barrage.SetRoom(RoomNumberFromText(WideToAnsi(m_editRoom.text().toStdU16String())));
+    if (!m_barrage.Start())
+        EnableControls(true);
+}
+
+void CZandrelDlg::EnableControls(bool enable)
+{
+    m_editRoom.setEnabled(enable);
+    m_btnConnect.setEnabled(enable);
+}
+
+void CZandrelDlg::StopAll()
+{
+    m_lookup.Cancel();
+    m_bLookingUp = false;
+    m_barrage.UserStop();
 }
 
 LRESULT CZandrelDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -172,20 +198,19 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
         return 0;
     ShowMessage(QString::fromStdU16String(g_strLastError));
     m_barrage.UserStop();
-    m_editRoom.setEnabled(true);
-    m_btnConnect.setEnabled(true);
+    EnableControls(true);
     return 0;
 }
 
 void CZandrelDlg::reject()
 {
-    m_barrage.UserStop();
+    StopAll();
     QDialog::reject();
 }
 
 void CZandrelDlg::closeEvent(QCloseEvent* event)
 {
-    m_barrage.UserStop();
+    StopAll();
     QDialog::closeEvent(event);  // ends in reject(), which finds the session stopped
 }
 

@@ -10,13 +10,15 @@
 
 #include "Barrage.h"
 #include "BubbleDlg.h"
+#include "ChatServerLookupTask.h"
 #include "WindowMessage.h"
 
 namespace zandrel {
 
 // The main window: the room field and "连接". It owns the overlay and the chat session, runs the
 // connect command, reports failures in message boxes captioned "提示", and stops the session when it
-// closes, whichever way it is closed. UI thread only; the session reaches it with WM_BARRAGE_FAIL.
+// closes, whichever way it is closed. UI thread only; the session reaches it with WM_BARRAGE_FAIL,
+// the chat-server lookup (which runs on a thread of its own) with a queued call.
 class CZandrelDlg : public QDialog, public IMessageReceiver {
     Q_OBJECT
 public:
@@ -45,6 +47,7 @@ public:
     CBarrage& Session() { return m_barrage; }
     CBubbleDlg& Overlay() { return m_bubbleDlg; }
     bool ShowsPlaceholder() const { return m_bPlaceholder; }
+    bool LookingUp() const { return m_bLookingUp; }
     // For tests: how a message box is shown (a modal box captioned "提示" by default).
     void SetMessageBoxHook(std::function<void(const QString&)> hook) { m_showMessage = std::move(hook); }
 
@@ -59,6 +62,10 @@ private:
     void OnRoomFocusOut();
     void UpdateRoomColour();
     void ShowMessage(const QString& text);
+    void OnLookupDone(unsigned lookup, const CChatServerLookupTask::Result& result);
+    void EnableControls(bool enable);
+    // Ends whatever runs: a lookup in progress, and the session.
+    void StopAll();
 
     // The overlay comes first: it must outlive the session that sends to it.
     CBubbleDlg m_bubbleDlg;
@@ -70,6 +77,11 @@ private:
     QColor m_clrPlaceholder{180, 180, 180};
     bool m_bPlaceholder = true;
     std::function<void(const QString&)> m_showMessage;
+    // The connect command's lookup, and which one is awaited (later results of an abandoned one are
+    // ignored).
+    CChatServerLookupTask m_lookup;
+    bool m_bLookingUp = false;
+    unsigned m_nLookup = 0;
     HWND m_hWnd;
 };
 

@@ -2,10 +2,12 @@
 // worker thread's blocking sends, the Qt dispatch, rendering with the store's trims), and the
 // memory a long-running view holds with and without an undo history.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include <QApplication>
@@ -94,6 +96,48 @@ void handOffOnly(QApplication& app, int count)
     std::printf("hand-off only: %d blocking sends in %.2f s: %.0f sends/s\n", count, seconds, count / seconds);
 }
 
+// The worst single messages under the session's 1 MiB limit: what one of them costs the UI thread,
+// from the handler's copy to the painted overlay.
+void worstMessages()
+{
+    constexpr std::size_t kMiB = 1 << 20;
+    const auto fill = [](std::string_view piece) {
+        std::string text;
+        while (text.size() + piece.size() <= kMiB - 64)
+            text += piece;
+        return text;
+    };
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"ASCII letters", fill("abcdefgh")},
+        {"Chinese", fill(WideToAnsi(u"中文弹幕"))},
+        {"one address", "http://" + fill("a")},
+        {"addresses", fill("http://a.b/ ")},
+        {"emoticon tags", fill("<img src=\"/f/1.gif\" />")},
+        {"invalid bytes", fill("\xFF")},
+        {"no line breaks, wide characters", fill(WideToAnsi(u"😀"))},
+    };
+    CBubbleDlg overlay;
+    overlay.show();
+    QCoreApplication::processEvents();
+    double worst = 0;
+    for (const auto& c : cases) {
+        BarrageMessage rec = sampleLine(0);
+        rec.SetText(c.text);
+        rec.SetName(c.text);  // the name is cut the same way
+        const auto start = Clock::now();
+        overlay.AddBarrageMessage(rec);
+        overlay.repaint();  // lay out and paint now, as the next frame would
+        QCoreApplication::processEvents();
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        worst = std::max(worst, ms);
+        std::printf("worst message, %s (%zu bytes): %.2f ms on the UI thread\n", c.what, c.text.size(), ms);
+    }
+    std::printf("worst message: %.2f ms on the UI thread (a frame is 16.7 ms)\n", worst);
+}
+
 // Heap in use, from the allocator's own count: page-granular resident sizes hide the difference.
 double heapMiB()
 {
@@ -131,6 +175,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InstallDispatcher(std::make_shared<CQtMessageDispatcher>(&app));
 
+    worstMessages();
     floodThroughTheUiThread(app, 20000);
     renderOnly(20000, true);
     renderOnly(20000, false);

@@ -6,7 +6,7 @@ const std::vector<std::string>& LookupFaultNames()
 {
     static const std::vector<std::string> names = {
         "crlf", "blanks", "nocolon", "empty", "leadingcolon", "emptyport", "bigport", "twocolons",
-        "sign", "letter", "notfound", "servererror", "long", "slow", "cutshort",
+        "sign", "letter", "notfound", "servererror", "long", "huge", "slow", "cutshort",
     };
     return names;
 }
@@ -27,6 +27,8 @@ LookupReply LookupFaultReply(std::string_view fault, const std::string& host, in
     if (fault == "notfound") return {404, "<html><body><h1>404 Not Found</h1></body></html>"};
     if (fault == "servererror") return {500, "Error: the chat service is resting"};
     if (fault == "long") return {200, address + std::string(3000, ' ')};
+    // A valid address padded with blanks past the 1 MiB that a lookup reply may hold.
+    if (fault == "huge") return {200, address + std::string((1 << 20) + 1, ' ')};
     if (fault == "slow") return {200, address, LookupReply::Kind::Slow};
     if (fault == "cutshort") return {200, address, LookupReply::Kind::CutShort};
     return {200, address};
@@ -48,6 +50,7 @@ std::string LookupFaultsHelp()
            "  notfound      a 404 page without a ':'\n"
            "  servererror   a 500 page with a ':' and no port\n"
            "  long          the address and 3000 blanks\n"
+           "  huge          the address and blanks past 1 MiB\n"
            "  slow          the address, after --slow-lookup-ms\n"
            "  cutshort      promises 100 bytes, sends a few, closes\n";
 }

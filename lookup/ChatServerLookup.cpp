@@ -4,7 +4,6 @@
 #include <cctype>
 #include <climits>
 
-#include "HttpRequest.h"
 #include "TextCodec.h"
 
 namespace zandrel {
@@ -31,8 +30,7 @@ bool isDnsChar(char c)
 
 LookupSettings& CurrentLookupSettings()
 {
-    static LookupSettings settings{kDefaultLookupHost, CHttpRequest::kDefaultConnectTimeoutSeconds,
-                                   CHttpRequest::kDefaultStallTimeoutSeconds};
+    static LookupSettings settings;
     return settings;
 }
 
@@ -118,11 +116,15 @@ bool ParseChatServerReply(std::string_view body, std::string& host, int& port, s
 
 bool GetChatServer(std::string& host, int& port, std::u16string& errorText)
 {
+    CHttpRequest request;
+    return GetChatServer(request, host, port, errorText);
+}
+
+bool GetChatServer(CHttpRequest& request, std::string& host, int& port, std::u16string& errorText)
+{
     errorText.clear();
     const LookupSettings& settings = CurrentLookupSettings();
-    CHttpRequest request;
-    request.m_nConnectTimeoutSeconds = settings.connectTimeoutSeconds;
-    request.m_nStallTimeoutSeconds = settings.stallTimeoutSeconds;
+    request.m_nTimeoutSeconds = settings.timeoutSeconds;
     if (!request.Get(LookupUrl(settings))) {
         errorText = kLookupFailedText;
         return false;

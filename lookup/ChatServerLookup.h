@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "HttpRequest.h"
+
 namespace zandrel {
 
 inline constexpr char16_t kLookupFailedText[] = u"无法获取直播室服务地址！";
@@ -13,12 +15,11 @@ inline constexpr char kDefaultLookupHost[] = "127.0.0.1:8090";
 // The environment variable that names the lookup host.
 inline constexpr char kLookupHostVariable[] = "ZANDREL_LOOKUP_HOST";
 
-// Where the lookup goes and how long it may take. Set once at start-up (tests set it too); read on
-// the UI thread.
+// Where the lookup goes and how long it may take, all told. Set once at start-up, before any lookup
+// (tests set it too).
 struct LookupSettings {
     std::string host = kDefaultLookupHost;  // host or host:port
-    long connectTimeoutSeconds;
-    long stallTimeoutSeconds;
+    long timeoutSeconds = CHttpRequest::kDefaultTimeoutSeconds;
 };
 LookupSettings& CurrentLookupSettings();
 
@@ -31,7 +32,9 @@ std::string LookupUrl(const LookupSettings& settings);
 // errorText says why and host may already have been set.
 bool ParseChatServerReply(std::string_view body, std::string& host, int& port, std::u16string& errorText);
 
-// Asks the configured web server where the chat server is. Blocks for as long as the request lasts.
+// Asks the configured web server where the chat server is, with `request` (which another thread
+// may abort). Blocks for as long as the request lasts.
+bool GetChatServer(CHttpRequest& request, std::string& host, int& port, std::u16string& errorText);
 bool GetChatServer(std::string& host, int& port, std::u16string& errorText);
 
 }  // namespace zandrel

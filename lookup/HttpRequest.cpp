@@ -9,8 +9,11 @@
 namespace zandrel {
 namespace {
 
-struct CurlCleanup {
+struct EasyCleanup {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct MultiCleanup {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
 };
 
 struct Sink {
@@ -30,42 +33,91 @@ std::size_t appendChunk(char* data, std::size_t size, std::size_t count, void* u
     return bytes;
 }
 
+// libcurl shortens a poll to its own next timer; this only caps a wait that nothing shortens.
+constexpr int kPollCapMs = 30000;
+
 }  // namespace
+
+void InitHttpRequests() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+
+void CleanupHttpRequests() { curl_global_cleanup(); }
 
 bool CHttpRequest::Get(const std::string& url)
 {
     m_strResponse.clear();
-    const std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
-    bool ok = false;
-    if (curl) {
-        const std::string agent = ApplicationName();
-        Sink sink{&m_strResponse};
-        CURL* h = curl.get();
-        curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
-        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);  // no SIGALRM games in a threaded program
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, m_nConnectTimeoutSeconds);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, m_nStallTimeoutSeconds);
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendChunk);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-        ok = curl_easy_perform(h) == CURLE_OK && !sink.tooLong;
-        if (ok) {
-            long status = 0;
-            curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-            m_nStatus = static_cast<int>(status);
-        }
-    }
+    const bool ok = Perform(url);
     if (!ok) {
         m_strResponse.clear();
         m_nStatus = -1;
     }
     return ok;
+}
+
+bool CHttpRequest::Perform(const std::string& url)
+{
+    const std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
+    const std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
+    if (!easy || !multi)
+        return false;
+    const std::string agent = ApplicationName();
+    Sink sink{&m_strResponse};
+    CURL* h = easy.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);  // no SIGALRM games in a threaded program
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, m_nTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, m_nTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendChunk);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
+        return false;
+    {
+        std::lock_guard lock(m_multiMutex);
+        m_pMulti = multi.get();
+    }
+
+    // The transfer runs in curl_multi_perform; curl_multi_poll sleeps until there is something to
+    // do, libcurl's next timer (the time-out among them), or Abort's wake-up.
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    int running = 1;
+    while (!m_bAborted.load()) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+            break;
+        if (running == 0) {
+            int queued = 0;
+            if (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued); message && message->msg == CURLMSG_DONE)
+                result = message->data.result;
+            break;
+        }
+        if (curl_multi_poll(multi.get(), nullptr, 0, kPollCapMs, nullptr) != CURLM_OK)
+            break;
+    }
+    {
+        std::lock_guard lock(m_multiMutex);
+        m_pMulti = nullptr;
+    }
+    curl_multi_remove_handle(multi.get(), h);
+
+    const bool ok = result == CURLE_OK && !sink.tooLong && !m_bAborted.load();
+    if (ok) {
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        m_nStatus = static_cast<int>(status);
+    }
+    return ok;
+}
+
+void CHttpRequest::Abort()
+{
+    m_bAborted = true;
+    std::lock_guard lock(m_multiMutex);
+    if (m_pMulti)
+        curl_multi_wakeup(static_cast<CURLM*>(m_pMulti));
 }
 
 }  // namespace zandrel

@@ -1,33 +1,50 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 namespace zandrel {
 
-// One blocking HTTP GET with libcurl: user agent = the executable's name, no extra headers,
-// redirects followed as a browser would, the whole body kept, the status not judged.
+// One HTTP GET with libcurl: user agent = the executable's name, no extra headers, redirects
+// followed as a browser would, the whole body kept, the status not judged. Get blocks the calling
+// thread; Abort, from any thread, ends it at once.
 class CHttpRequest {
 public:
-    // How long a connection may take to open, and how long the transfer may stall (no byte in
-    // either direction), before the request fails. A browser's usual figures.
-    static constexpr long kDefaultConnectTimeoutSeconds = 60;
-    static constexpr long kDefaultStallTimeoutSeconds = 30;
+    // How long the whole request may take, opening the connection included, before it fails.
+    static constexpr long kDefaultTimeoutSeconds = 20;
     // A body beyond this is not an address; the request fails rather than fill the memory.
     static constexpr std::size_t kMaxBodyBytes = 1 << 20;
 
     CHttpRequest() = default;
     virtual ~CHttpRequest() = default;
+    CHttpRequest(const CHttpRequest&) = delete;
+    CHttpRequest& operator=(const CHttpRequest&) = delete;
 
     // True when a body was received (any status, an empty body too): m_strResponse holds it.
-    // False when the URL could not be opened or the body not read whole: m_strResponse is empty and
-    // m_nStatus -1.
+    // False when the URL could not be opened, the body not read whole in time, or the request was
+    // aborted: m_strResponse is empty and m_nStatus -1.
     bool Get(const std::string& url);
+    // Any thread: makes a Get in progress fail now, and every later one fail at once.
+    void Abort();
+    bool Aborted() const { return m_bAborted.load(); }
 
     std::string m_strResponse;
     int m_nStatus = 0;  // the HTTP status after a successful Get, -1 after a failed one
-    long m_nConnectTimeoutSeconds = kDefaultConnectTimeoutSeconds;
-    long m_nStallTimeoutSeconds = kDefaultStallTimeoutSeconds;
+    long m_nTimeoutSeconds = kDefaultTimeoutSeconds;
+
+private:
+    bool Perform(const std::string& url);
+
+    std::atomic<bool> m_bAborted{false};
+    std::mutex m_multiMutex;  // guards m_pMulti against Abort racing the end of a Get
+    void* m_pMulti = nullptr;  // the CURLM of the Get in progress
 };
+
+// libcurl's process-wide set-up, once, before any thread makes a request; and its clean-up at the
+// end. The application calls them around its run.
+void InitHttpRequests();
+void CleanupHttpRequests();
 
 }  // namespace zandrel

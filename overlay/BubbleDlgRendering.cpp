@@ -7,6 +7,7 @@
 #include <QTextCursor>
 
 #include "BubbleDlg.h"
+#include "DisplayCut.h"
 #include "ImgTags.h"
 #include "TextCodec.h"
 
@@ -39,6 +40,9 @@ void CBubbleDlg::AddBarrageMessage(BarrageMessage rec)
     rec.m_strText = ReplaceImgTags(std::move(rec.m_strText));
     if (rec.m_strText.empty())
         return;
+    // Stored as shown: a rebuild lays out no more than the first showing did.
+    rec.m_strName = CutForDisplay(std::move(rec.m_strName), kShownNameLength);
+    rec.m_strText = CutForDisplay(std::move(rec.m_strText), kShownTextLength);
     rec.m_strTime = timeStamp(m_clock());
     if (m_vecMessages.size() <= kStoreLimit) {
         ShowBarrageMessage(rec);
@@ -56,7 +60,6 @@ void CBubbleDlg::ShowBarrageMessage(const BarrageMessage& rec)
     // Both runs in one edit block, so that the view lays out once per line.
     QTextCursor batch(m_richEdit.document());
     batch.beginEditBlock();
-    // Whole texts are converted: no length limit cuts a long name or message.
     AppendTitle(AnsiToWide(rec.m_strName), rec.m_strTime, bNewLine);
     AppendContent(AnsiToWide(rec.m_strText));
     batch.endEditBlock();

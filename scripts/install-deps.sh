@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev libgl-dev
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  nodejs node-ws
   xvfb xauth xdotool imagemagick
   fonts-wqy-microhei
 )

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, then builds and tests twice.
+# Runs every test: installs what is missing, then builds and tests twice, and fuzzes.
 #  1. build/asan: everything, with AddressSanitizer and UndefinedBehaviorSanitizer.
 #  2. build/tsan: the plain C++ libraries, their tests and the demo service, with ThreadSanitizer
 #     (Qt's own code is not instrumented, so the widget tests stay out of this build).
+#  3. build/fuzz: each libFuzzer target for ZANDREL_FUZZ_SECONDS (default 20) seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -24,5 +25,6 @@ run_build() {
 
 run_build build/asan -DZANDREL_ASAN=ON -DZANDREL_BENCH=ON  # benchmarks built, so they keep compiling
 run_build build/tsan -DZANDREL_TSAN=ON -DZANDREL_WITH_UI=OFF
+"$root/scripts/fuzz.sh" "${ZANDREL_FUZZ_SECONDS:-20}"
 
-echo "All tests passed in both sanitizer builds."
+echo "All tests passed in both sanitizer builds, and the fuzzers found nothing."

@@ -17,7 +17,10 @@ constexpr DWORD kIdleStepMs = 100;
 
 }  // namespace
 
-CBarrage::CBarrage() : m_uidSource(NewUid), m_clock(CurrentTimestamp), m_nLogLevel(kDefaultLogLevels) {}
+CBarrage::CBarrage()
+    : m_uidSource(NewUid), m_clock(CurrentTimestamp), m_nLogLevel(kDefaultLogLevels), m_resolve(ResolveWithSystem)
+{
+}
 
 CBarrage::~CBarrage() { UserStop(); }
 
@@ -53,10 +56,22 @@ void CBarrage::SetClock(std::function<std::int32_t()> clock)
 
 void CBarrage::SetLogLevel(int levels) { m_nLogLevel = levels; }
 
+void CBarrage::SetTimings(const SessionTimings& timings)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_timings = timings;
+}
+
+void CBarrage::SetResolver(ResolveFunction resolve)
+{
+    std::lock_guard lock(m_settingsMutex);
+    m_resolve = std::move(resolve);
+}
+
 CBarrage::Settings CBarrage::CurrentSettings() const
 {
     std::lock_guard lock(m_settingsMutex);
-    return {m_nRoom, m_nPort, m_strHost};
+    return {m_nRoom, m_nPort, m_strHost, m_timings, m_resolve};
 }
 
 std::string CBarrage::BuildJoinRequest() const
@@ -87,6 +102,7 @@ void CBarrage::UserStop()
     Stop();
     if (worker != std::thread::id())
         AllowSendsFrom(worker);
+    m_backoff.Reset();  // the worker has ended: the next session starts without a wait
 }
 
 void CBarrage::PublishContext(lws_context* context)
@@ -95,11 +111,29 @@ void CBarrage::PublishContext(lws_context* context)
     m_pContext = context;
 }
 
-void CBarrage::WakeService()
+void CBarrage::PublishResolution(std::shared_ptr<CPendingResolution> pending)
 {
     std::lock_guard lock(m_contextMutex);
+    m_pendingResolution = std::move(pending);
+}
+
+void CBarrage::WakeService()
+{
+    // Any thread. Ends a wait for the resolver, or wakes the service loop.
+    std::lock_guard lock(m_contextMutex);
+    if (m_pendingResolution)
+        m_pendingResolution->Cancel();
     if (m_pContext)
         lws_cancel_service(m_pContext);
+}
+
+bool CBarrage::WaitBeforeReconnect()
+{
+    const std::chrono::milliseconds delay = m_backoff.NextDelay(m_bLastCycleHealthy);
+    if (delay.count() <= 0)
+        return true;
+    lwsl_notice("reconnecting in %lld ms (attempt %d)\n", static_cast<long long>(delay.count()), m_backoff.Attempt());
+    return !SleepUnlessStopped(static_cast<DWORD>(delay.count()));
 }
 
 bool CBarrage::RunStep()
@@ -109,12 +143,13 @@ bool CBarrage::RunStep()
         return true;
     }
     if (RunOnce()) {
-        if (!m_bStopByUser) {
+        if (!m_bStopByUser && WaitBeforeReconnect() && !m_bStopByUser) {
             m_bConnect = true;
             SetStopService(0);
         }
         return true;
     }
+    m_backoff.Reset();
     // Idle from now on; cleared before the report, so that a Start answering it is not undone.
     m_bConnect = false;
     if (!m_bStopByUser) {
@@ -133,14 +168,18 @@ bool CBarrage::RunOnce()
     lwsl_notice("libwebsockets chat client \n");
 
     const Settings settings = CurrentSettings();
+    m_bLastCycleHealthy = false;
     CycleState cycle;
     lws_context_creation_info info{};
     info.port = CONTEXT_PORT_NO_LISTEN;
     info.protocols = g_protocols;
-    info.extensions = g_extensions;
+    // No compression extension: libwebsockets 4.1 stalls for good on an uncompressed fragmented
+    // message once permessage-deflate is agreed, and chat lines are small.
+    info.extensions = nullptr;
     info.gid = -1;
     info.uid = -1;
     info.user = &cycle;
+    info.timeout_secs = static_cast<unsigned int>(settings.timings.connectTimeoutSeconds);
 
     cycle.context = lws_create_context(&info);
     if (!cycle.context) {
@@ -150,15 +189,29 @@ bool CBarrage::RunOnce()
     }
     PublishContext(cycle.context);
     const auto destroyContext = [&] {
+        cycle.serviceOver = true;
         PublishContext(nullptr);
         lws_context_destroy(cycle.context);
     };
+
+    // The name is resolved on a thread of its own: the library would resolve it inside the connect
+    // call, where a stop could not interrupt it.
+    std::string address;
+    auto resolution = CPendingResolution::Start(settings.resolve, settings.host);
+    PublishResolution(resolution);
+    // A stop that came before the resolution was published has already set the flag.
+    const auto outcome = g_bStopService.load() != 0 ? CPendingResolution::Outcome::Cancelled : resolution->Wait(address);
+    PublishResolution(nullptr);
+    if (outcome == CPendingResolution::Outcome::Cancelled) {
+        destroyContext();
+        return true;
+    }
 
     // Cleared before connecting: a connection error may already be reported inside the call.
     g_strLastError.clear();
     lws_client_connect_info connect{};
     connect.context = cycle.context;
-    connect.address = settings.host.c_str();
+    connect.address = address.c_str();
     connect.port = settings.port;
     connect.ssl_connection = 0;
     connect.path = "/";
@@ -167,7 +220,10 @@ bool CBarrage::RunOnce()
     connect.protocol = nullptr;  // no subprotocol requested
     connect.local_protocol_name = kChatProtocolName;
     connect.ietf_version_or_minus_one = -1;
-    if (!lws_client_connect_via_info(&connect)) {
+    cycle.keepAlive.secs_since_valid_ping = static_cast<uint16_t>(settings.timings.keepAlivePingSeconds);
+    cycle.keepAlive.secs_since_valid_hangup = static_cast<uint16_t>(settings.timings.keepAliveHangupSeconds);
+    connect.retry_and_idle_policy = &cycle.keepAlive;
+    if (outcome == CPendingResolution::Outcome::Failed || !lws_client_connect_via_info(&connect)) {
         lwsl_notice("libwebsocket weblogcat connect failed\n");
         g_strLastError = texts::kConnectFailed;
         destroyContext();
@@ -182,6 +238,8 @@ bool CBarrage::RunOnce()
             break;
     }
     destroyContext();
+    m_bLastCycleHealthy =
+        cycle.joined && std::chrono::steady_clock::now() - cycle.joinedAt >= settings.timings.healthyAfter;
 
     if (!g_strLastError.empty())
         return false;

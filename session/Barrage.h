@@ -1,19 +1,37 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 
 #include "BaseThread.h"
+#include "HostResolution.h"
+#include "ReconnectBackoff.h"
 
 struct lws_context;
 
 namespace zandrel {
 
+// The session's time limits. The defaults are the program's; tests shorten them.
+struct SessionTimings {
+    // Opening the connection and the WebSocket handshake, together.
+    int connectTimeoutSeconds = 20;
+    // A connection on which nothing has arrived for this long is sent a ping; one on which nothing
+    // has arrived for the longer time is dropped (and the session reconnects).
+    int keepAlivePingSeconds = 30;
+    int keepAliveHangupSeconds = 60;
+    // A connection that was joined and stayed up this long is healthy: the reconnect after it is
+    // immediate, and the back-off starts over.
+    std::chrono::milliseconds healthyAfter{10000};
+    BackoffPolicy backoff;
+};
+
 // The chat session: a worker thread that runs connect-join-service cycles against the chat server,
-// reconnects at once after a drop, and reports a failed cycle to the main window.
+// reconnects after a drop (at once after a healthy connection, with a growing wait while the server
+// keeps closing), and reports a failed cycle to the main window.
 //
 // Threads: the UI thread constructs it and calls the setters, Start and UserStop; the worker runs
 // RunStep and RunOnce, and libwebsockets' callbacks inside its service calls. The libwebsockets
@@ -44,6 +62,10 @@ public:
     void SetClock(std::function<std::int32_t()> clock);
     // libwebsockets' log levels for each cycle (default: error, warning and notice).
     void SetLogLevel(int levels);
+    // Both take effect at the next cycle.
+    void SetTimings(const SessionTimings& timings);
+    // Where host names are resolved (the system's resolver by default).
+    void SetResolver(ResolveFunction resolve);
 
     // True between a failed cycle's report and the next Start. The main window checks it, so that a
     // report posted by a session that has since been stopped and restarted is not taken for news.
@@ -59,21 +81,35 @@ private:
         int room = 0;
         int port = 0;
         std::string host;
+        SessionTimings timings;
+        ResolveFunction resolve;
     };
     Settings CurrentSettings() const;
     void PublishContext(lws_context* context);
+    void PublishResolution(std::shared_ptr<CPendingResolution> pending);
     void WakeService();
+    // Waits before the next cycle as the back-off says. False when a stop cut the wait short.
+    bool WaitBeforeReconnect();
 
-    mutable std::mutex m_settingsMutex;  // m_nRoom, m_nPort, m_strHost, the uid source and clock
+    // m_nRoom, m_nPort, m_strHost, the uid source and clock, the timings and the resolver
+    mutable std::mutex m_settingsMutex;
     int m_nRoom = 0;
     int m_nPort = 0;
     std::string m_strHost;
     std::function<std::string()> m_uidSource;
     std::function<std::int32_t()> m_clock;
     std::atomic<int> m_nLogLevel;
+    SessionTimings m_timings;
+    ResolveFunction m_resolve;
 
-    std::mutex m_contextMutex;  // guards m_pContext against a wake-up racing its destruction
+    // Guards m_pContext and m_pendingResolution against a wake-up racing their end.
+    std::mutex m_contextMutex;
     lws_context* m_pContext = nullptr;
+    std::shared_ptr<CPendingResolution> m_pendingResolution;
+
+    // Worker thread only, and the UI thread once the worker has ended.
+    CReconnectBackoff m_backoff;
+    bool m_bLastCycleHealthy = false;
 
     std::atomic<bool> m_bConnect{true};
     std::atomic<bool> m_bStopByUser{false};

@@ -7,6 +7,7 @@
 
 #include "Globals.h"
 #include "ProtocolTexts.h"
+#include "LogText.h"
 #include "ServerText.h"
 
 namespace zandrel {
@@ -17,7 +18,7 @@ constexpr std::size_t kSendPayloadSize = 16384;
 
 CycleState* cycleOf(lws* wsi)
 {
-    lws_context* context = lws_get_context(wsi);
+    lws_context* context = wsi ? lws_get_context(wsi) : nullptr;
     return context ? static_cast<CycleState*>(lws_context_user(context)) : nullptr;
 }
 
@@ -27,13 +28,20 @@ void onServiceTick(lws_sorted_usec_list_t* sul)
     lws_sul_schedule(cycle->context, 0, &cycle->serviceTick, onServiceTick, kServiceTimeoutMs * LWS_US_PER_MS);
 }
 
-void sendJoinRequest(lws* wsi)
+void connectionFailed()
+{
+    g_strLastError = texts::kConnectFailed;
+    SetStopService(1);
+}
+
+// False when the write failed: the connection is no good and the callback closes it.
+bool sendJoinRequest(lws* wsi)
 {
     std::fprintf(stderr, "send : %s\n", g_szSendBuffer);
     const std::size_t length = strnlen(g_szSendBuffer, kSendBufferSize);
     std::vector<unsigned char> buffer(LWS_PRE + kSendPayloadSize);
     std::memcpy(buffer.data() + LWS_PRE, g_szSendBuffer, length);
-    lws_write(wsi, buffer.data() + LWS_PRE, length, LWS_WRITE_TEXT);
+    return lws_write(wsi, buffer.data() + LWS_PRE, length, LWS_WRITE_TEXT) >= static_cast<int>(length);
 }
 
 void receive(lws* wsi, const void* in, std::size_t len)
@@ -46,7 +54,12 @@ void receive(lws* wsi, const void* in, std::size_t len)
     const std::string_view piece(static_cast<const char*>(in), in ? len : 0);
     switch (cycle->assembler.Add(piece, last)) {
     case CMessageAssembler::Result::Complete:
-        HandleServerText(cycle->assembler.Message().data(), cycle->assembler.Message().size());
+        if (HandleServerText(cycle->assembler.Message().data(), cycle->assembler.Message().size()) ==
+                ServerEvent::Joined &&
+            !cycle->joined) {
+            cycle->joined = true;
+            cycle->joinedAt = std::chrono::steady_clock::now();
+        }
         break;
     case CMessageAssembler::Result::Dropped:
         lwsl_notice("dropped a message of %zu bytes: more than %zu\n", cycle->assembler.DroppedSize(),
@@ -77,11 +90,6 @@ const lws_protocols g_protocols[] = {
     {nullptr, nullptr, 0, 0, 0, nullptr, 0},
 };
 
-const lws_extension g_extensions[] = {
-    {"permessage-deflate", lws_extension_callback_pm_deflate, "permessage-deflate; client_max_window_bits"},
-    {nullptr, nullptr, nullptr},
-};
-
 void StartServiceTick(CycleState& cycle)
 {
     lws_sul_schedule(cycle.context, 0, &cycle.serviceTick, onServiceTick, kServiceTimeoutMs * LWS_US_PER_MS);
@@ -92,24 +100,40 @@ int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void*
     switch (reason) {
     case LWS_CALLBACK_CLIENT_ESTABLISHED:
         lwsl_notice("LWS_CALLBACK_CLIENT_ESTABLISHED\n");
+        if (CycleState* cycle = cycleOf(wsi))
+            cycle->established = true;
         lws_callback_on_writable(wsi);
         break;
     case LWS_CALLBACK_CLIENT_CONNECTION_ERROR:
         // A refused port, a host that does not answer, a failed handshake: the cycle has failed.
-        lwsl_notice("LWS_CALLBACK_CLIENT_CONNECTION_ERROR: %s\n", in ? static_cast<const char*>(in) : "(no reason)");
-        g_strLastError = texts::kConnectFailed;
-        SetStopService(1);
+        lwsl_notice("LWS_CALLBACK_CLIENT_CONNECTION_ERROR: %s\n",
+                    in ? EscapeControlCharacters(static_cast<const char*>(in)).c_str() : "(no reason)");
+        connectionFailed();
         break;
     case LWS_CALLBACK_CLOSED:
     case LWS_CALLBACK_CLIENT_CLOSED:
         lwsl_notice("LWS_CALLBACK_CLOSED\n");
         SetStopService(1);
         break;
+    case LWS_CALLBACK_CLOSED_CLIENT_HTTP:
+    case LWS_CALLBACK_WSI_DESTROY:
+        // The connection is gone, whichever way the library tells it: one that never got through
+        // its handshake (it timed out, the server hung up) has failed; one that did has closed.
+        if (CycleState* cycle = cycleOf(wsi); cycle && !cycle->serviceOver) {
+            if (!cycle->established)
+                connectionFailed();
+            else
+                SetStopService(1);
+        }
+        break;
     case LWS_CALLBACK_CLIENT_RECEIVE:
         receive(wsi, in, len);
         break;
     case LWS_CALLBACK_CLIENT_WRITEABLE:
-        sendJoinRequest(wsi);
+        if (!sendJoinRequest(wsi)) {
+            lwsl_notice("the join request could not be written\n");
+            return -1;  // closes the connection: the cycle ends as after any drop
+        }
         break;
     case LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED:
         return confirmExtension(static_cast<const char*>(in));

@@ -1,5 +1,6 @@
 #include "EscapeDecoding.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "TextCodec.h"
@@ -33,10 +34,78 @@ std::optional<char32_t> escapeAt(std::string_view s, std::size_t pos)
     return unit;
 }
 
-void appendForReader(std::string& out, char32_t codePoint)
+// The length of the well-formed UTF-8 sequence at `pos` (no overlong forms, no surrogates, nothing
+// above U+10FFFF), with its code point; 0 when there is none.
+std::size_t utf8SequenceAt(std::string_view s, std::size_t pos, char32_t& codePoint)
 {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(pos);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (pos + length > s.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char b = byte(pos + i);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF))
+            return 0;
+        codePoint = (codePoint << 6) | (b & 0x3F);
+    }
+    return length;
+}
+
+// Where the string whose contents start at `begin` ends: its closing quote, or the end of the text.
+std::size_t stringEnd(std::string_view s, std::size_t begin)
+{
+    std::size_t i = begin;
+    while (i < s.size() && s[i] != '"')
+        i += s[i] == '\\' ? 2 : 1;
+    return std::min(i, s.size());
+}
+
+// Whether every unescaped byte above 0x7F in the string's contents belongs to well-formed UTF-8.
+bool rawBytesAreUtf8(std::string_view contents)
+{
+    std::size_t i = 0;
+    while (i < contents.size()) {
+        char32_t unused = 0;
+        if (contents[i] == '\\')
+            i += 2;
+        else if (static_cast<unsigned char>(contents[i]) < 0x80)
+            ++i;
+        else if (const std::size_t length = utf8SequenceAt(contents, i, unused))
+            i += length;
+        else
+            return false;
+    }
+    return true;
+}
+
+// The GB18030 bytes of `codePoints`, with each byte that the reader would take for syntax (a
+// backslash trail byte) written as its escape.
+void flushForReader(std::string& out, std::u32string& codePoints)
+{
+    if (codePoints.empty())
+        return;
     std::string bytes;
-    AppendCodePoint(bytes, codePoint);
+    AppendCodePoints(bytes, codePoints);
+    codePoints.clear();
     for (const char b : bytes) {
         if (b == '\\' || b == '"')
             out.push_back('\\');
@@ -44,11 +113,62 @@ void appendForReader(std::string& out, char32_t codePoint)
     }
 }
 
+// Rewrites the contents of one string, from `begin` to its closing quote (not included), and
+// returns where that quote is.
+std::size_t rewriteString(std::string_view s, std::size_t begin, std::string& out)
+{
+    const std::size_t end = stringEnd(s, begin);
+    const std::string_view contents = s.substr(begin, end - begin);
+    const bool rawUtf8 = rawBytesAreUtf8(contents);
+    std::u32string pending;  // code points waiting to be converted in one run
+    std::size_t i = 0;
+    while (i < contents.size()) {
+        const char c = contents[i];
+        if (c == '\\') {
+            const std::optional<char32_t> unit = escapeAt(contents, i);
+            if (!unit || *unit < 0x80) {
+                // Any other escape, a short one or a plain ASCII one: the reader's business.
+                flushForReader(out, pending);
+                out.append(contents.substr(i, 2));
+                i += 2;
+                continue;
+            }
+            char32_t codePoint = *unit;
+            std::size_t used = 6;
+            if (codePoint >= 0xD800 && codePoint <= 0xDBFF) {
+                const std::optional<char32_t> low = escapeAt(contents, i + 6);
+                if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                    codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (*low - 0xDC00);
+                    used = 12;
+                } else {
+                    codePoint = 0xFFFD;
+                }
+            } else if (codePoint >= 0xDC00 && codePoint <= 0xDFFF) {
+                codePoint = 0xFFFD;
+            }
+            pending.push_back(codePoint);
+            i += used;
+            continue;
+        }
+        if (rawUtf8 && static_cast<unsigned char>(c) >= 0x80) {
+            char32_t codePoint = 0;
+            i += utf8SequenceAt(contents, i, codePoint);
+            pending.push_back(codePoint);
+            continue;
+        }
+        flushForReader(out, pending);
+        out.push_back(c);
+        ++i;
+    }
+    flushForReader(out, pending);
+    return end;
+}
+
 }  // namespace
 
 std::string RewriteUnicodeEscapes(std::string_view s)
 {
-    enum class Where { Outside, InString, LineComment, BlockComment };
+    enum class Where { Outside, LineComment, BlockComment };
     Where where = Where::Outside;
     std::string out;
     out.reserve(s.size());
@@ -58,9 +178,14 @@ std::string RewriteUnicodeEscapes(std::string_view s)
         const char next = i + 1 < s.size() ? s[i + 1] : '\0';
         switch (where) {
         case Where::Outside:
-            if (c == '"')
-                where = Where::InString;
-            else if (c == '/' && next == '/')
+            if (c == '"') {
+                out.push_back(c);
+                i = rewriteString(s, i + 1, out);
+                if (i < s.size())
+                    out.push_back(s[i++]);  // the closing quote
+                continue;
+            }
+            if (c == '/' && next == '/')
                 where = Where::LineComment;
             else if (c == '/' && next == '*') {
                 out.append("/*");
@@ -78,37 +203,6 @@ std::string RewriteUnicodeEscapes(std::string_view s)
                 out.append("*/");
                 i += 2;
                 where = Where::Outside;
-                continue;
-            }
-            break;
-        case Where::InString:
-            if (c == '"') {
-                where = Where::Outside;
-            } else if (c == '\\') {
-                const std::optional<char32_t> unit = escapeAt(s, i);
-                if (!unit || *unit < 0x80) {
-                    // Any other escape, a short one or a plain ASCII one: the reader's business.
-                    out.push_back(c);
-                    if (i + 1 < s.size())
-                        out.push_back(next);
-                    i += 2;
-                    continue;
-                }
-                char32_t codePoint = *unit;
-                std::size_t used = 6;
-                if (codePoint >= 0xD800 && codePoint <= 0xDBFF) {
-                    const std::optional<char32_t> low = escapeAt(s, i + 6);
-                    if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
-                        codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (*low - 0xDC00);
-                        used = 12;
-                    } else {
-                        codePoint = 0xFFFD;
-                    }
-                } else if (codePoint >= 0xDC00 && codePoint <= 0xDFFF) {
-                    codePoint = 0xFFFD;
-                }
-                appendForReader(out, codePoint);
-                i += used;
                 continue;
             }
             break;

@@ -13,6 +13,7 @@
 #include "BarrageMessage.h"
 #include "EscapeDecoding.h"
 #include "Globals.h"
+#include "LogText.h"
 #include "ProtocolTexts.h"
 
 namespace zandrel {
@@ -51,28 +52,34 @@ Member memberOf(const Json::Value& object, std::string_view key)
     return member;
 }
 
-std::optional<Json::Value> parse(std::string_view text)
+}  // namespace
+
+std::optional<Json::Value> ParseServerJson(std::string_view text)
 {
-    // The reader's default features: comments allowed, any value at the top level, trailing text
-    // ignored. Its nesting limit throws.
+    // The classic reader's default features: comments allowed, any value at the top level, trailing
+    // text ignored; no trailing commas and no byte-order mark, which the newer reader would let in.
     thread_local const std::unique_ptr<Json::CharReader> reader = [] {
         Json::CharReaderBuilder builder;
         builder["allowComments"] = true;
         builder["strictRoot"] = false;
         builder["failIfExtra"] = false;
         builder["collectComments"] = false;
+        builder["allowTrailingCommas"] = false;
+        builder["skipBom"] = false;
         return std::unique_ptr<Json::CharReader>(builder.newCharReader());
     }();
-    const std::string rewritten = RewriteUnicodeEscapes(text);
     Json::Value root;
     try {
+        const std::string rewritten = RewriteUnicodeEscapes(text);
         if (!reader->parse(rewritten.data(), rewritten.data() + rewritten.size(), &root, nullptr))
             return std::nullopt;
     } catch (const std::exception&) {
-        return std::nullopt;  // nesting beyond the reader's limit
+        return std::nullopt;  // nesting beyond the reader's limit, or the codec failing
     }
     return root;
 }
+
+namespace {
 
 void takeUser(const Json::Value& root, BarrageMessage& record)
 {
@@ -92,26 +99,27 @@ void deliver(BarrageMessage& record)
 
 void logLine(const std::string& name, const std::string& text)
 {
-    const std::string line = name + ":" + text;
+    const std::string line = EscapeControlCharacters(name + ":" + text);
     lwsl_notice("%s\n", line.c_str());
 }
 
 }  // namespace
 
-void HandleServerText(const char* data, std::size_t length)
+ServerEvent HandleServerText(const char* data, std::size_t length)
 {
     const void* nul = std::memchr(data, '\0', length);
     const std::string text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
-    lwsl_notice("data %s\n", text.c_str());
+    if (lwsl_visible(LLL_NOTICE))
+        lwsl_notice("data %s\n", EscapeControlCharacters(text).c_str());
 
-    const std::optional<Json::Value> parsed = parse(text);
+    const std::optional<Json::Value> parsed = ParseServerJson(text);
     if (!parsed || !parsed->isObject() || parsed->empty())
-        return;
+        return ServerEvent::None;
     const Json::Value& root = *parsed;
 
     Member cmd = memberOf(root, "cmd");
     if (!cmd.IsText())
-        return;
+        return ServerEvent::None;
     BarrageMessage record;
     record.SetCmd(cmd.text);
 
@@ -120,7 +128,7 @@ void HandleServerText(const char* data, std::size_t length)
         record.SetText(texts::kGiftText);
         logLine(record.m_strName, "");
         deliver(record);
-        return;
+        return ServerEvent::Line;
     }
     if (cmd.text == "ack") {
         lwsl_notice("-- join success --\n");
@@ -130,22 +138,21 @@ void HandleServerText(const char* data, std::size_t length)
         const HWND bubble = g_hBubbleWnd.load();
         ShowWindow(bubble, SW_SHOWNORMAL);
         SetWindowTopmost(bubble);
-        return;
+        return ServerEvent::Joined;
     }
     if (cmd.text == "rej") {
         SetStopService(1);
         g_strLastError = texts::kJoinRefused;
-        return;
+        return ServerEvent::Refused;
     }
     Member chat = memberOf(root, "data");
-    if (!chat.IsText())
-        return;
+    if (!chat.IsText() || cmd.text != "cst")
+        return ServerEvent::None;
     record.SetText(std::move(chat.text));
-    if (cmd.text == "cst") {
-        takeUser(root, record);
-        logLine(record.m_strName, record.m_strText);
-        deliver(record);
-    }
+    takeUser(root, record);
+    logLine(record.m_strName, record.m_strText);
+    deliver(record);
+    return ServerEvent::Line;
 }
 
 }  // namespace zandrel

@@ -102,23 +102,37 @@ std::u16string AnsiToWide(std::string_view bytes)
     return result;
 }
 
+void AppendCodePoints(std::string& out, std::u32string_view codePoints)
+{
+    std::size_t i = 0;
+    while (i < codePoints.size()) {
+        // The longest run that iconv can take: valid code points, converted in one call.
+        std::size_t end = i;
+        while (end < codePoints.size() && !isSurrogate(codePoints[end]) && codePoints[end] <= 0x10FFFF)
+            ++end;
+        char* in = reinterpret_cast<char*>(const_cast<char32_t*>(codePoints.data() + i));
+        std::size_t inLeft = (end - i) * sizeof(char32_t);
+        while (inLeft > 0) {
+            if (encoder().Run(in, inLeft, out) == 0)
+                break;
+            out.append(kReplacementBytes, 4);  // a private-use code point without a form
+            in += sizeof(char32_t);
+            inLeft -= sizeof(char32_t);
+        }
+        i = end;
+        if (i < codePoints.size()) {
+            out.append(kReplacementBytes, 4);  // a lone surrogate, or beyond U+10FFFF
+            ++i;
+        }
+    }
+}
+
 void AppendCodePoint(std::string& out, char32_t codePoint)
 {
-    if (isSurrogate(codePoint) || codePoint > 0x10FFFF) {
-        out.append(kReplacementBytes, 4);
-        return;
-    }
-    if (codePoint < 0x80) {
+    if (codePoint < 0x80)
         out.push_back(static_cast<char>(codePoint));
-        return;
-    }
-    char* in = reinterpret_cast<char*>(&codePoint);
-    std::size_t inLeft = sizeof codePoint;
-    const std::size_t before = out.size();
-    if (encoder().Run(in, inLeft, out) != 0) {
-        out.resize(before);
-        out.append(kReplacementBytes, 4);
-    }
+    else
+        AppendCodePoints(out, std::u32string_view(&codePoint, 1));
 }
 
 std::string EncodeCodePoint(char32_t codePoint)
@@ -130,7 +144,7 @@ std::string EncodeCodePoint(char32_t codePoint)
 
 std::string WideToAnsi(std::u16string_view text)
 {
-    // Join surrogate pairs and replace lone ones here, so that iconv sees only valid code points.
+    // Join surrogate pairs here; a lone one stays a surrogate and becomes the replacement.
     std::u32string codePoints;
     codePoints.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -139,20 +153,12 @@ std::string WideToAnsi(std::u16string_view text)
             codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else {
-            codePoints.push_back(isSurrogate(unit) ? char32_t{0xFFFD} : unit);
+            codePoints.push_back(unit);
         }
     }
     std::string out;
     out.reserve(text.size() * 2);
-    char* in = reinterpret_cast<char*>(codePoints.data());
-    std::size_t inLeft = codePoints.size() * sizeof(char32_t);
-    while (inLeft > 0) {
-        if (encoder().Run(in, inLeft, out) == 0)
-            break;
-        out.append(kReplacementBytes, 4);  // a private-use code point without a form
-        in += sizeof(char32_t);
-        inLeft -= sizeof(char32_t);
-    }
+    AppendCodePoints(out, codePoints);
     return out;
 }
 

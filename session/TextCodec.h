@@ -19,7 +19,8 @@ inline constexpr char16_t kReplacementChar = u'\uFFFD';
 
 std::u16string AnsiToWide(std::string_view bytes);
 std::string WideToAnsi(std::u16string_view text);
-// Appends the GB18030 bytes of one code point to `out`.
+// Appends the GB18030 bytes of code points to `out`, by the replacement rules above.
+void AppendCodePoints(std::string& out, std::u32string_view codePoints);
 void AppendCodePoint(std::string& out, char32_t codePoint);
 std::string EncodeCodePoint(char32_t codePoint);
 

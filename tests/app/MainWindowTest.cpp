@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "ChatServerLookup.h"
-#include "DemoPorts.h"
+#include "TestServices.h"
 #include "Globals.h"
 #include "HttpRequest.h"
 #include "ZandrelDlg.h"
@@ -39,7 +39,7 @@ protected:
     static void UseLookup(const std::string& listener)
     {
         CurrentLookupSettings().host = "127.0.0.1:" + std::to_string(test::DemoPort(listener));
-        CurrentLookupSettings().stallTimeoutSeconds = 5;
+        CurrentLookupSettings().timeoutSeconds = 5;
     }
     QLineEdit& Room() { return m_dialog->RoomEdit(); }
     QPushButton& Connect() { return m_dialog->ConnectButton(); }
@@ -51,7 +51,12 @@ protected:
         QTest::keyClick(&Room(), Qt::Key_Delete);
         QTest::keyClicks(&Room(), text);
     }
-    void ClickConnect() { QTest::mouseClick(&Connect(), Qt::LeftButton); }
+    // Clicks "连接" and waits (the window answering meanwhile) until the lookup is over.
+    void ClickConnect()
+    {
+        QTest::mouseClick(&Connect(), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_dialog->LookingUp(); }, 20000));
+    }
     bool ControlsEnabled() { return Room().isEnabled() && Connect().isEnabled(); }
     bool ControlsDisabled() { return !Room().isEnabled() && !Connect().isEnabled(); }
 
@@ -140,6 +145,7 @@ TEST_F(MainWindow, ConnectingJoinsTheTypedRoomAndDisablesTheControls)
 {
     TypeRoom("00123");
     QTest::keyClick(&Room(), Qt::Key_Return);  // Enter connects
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog->LookingUp(); }, 20000));
     EXPECT_TRUE(m_boxes.empty());
     EXPECT_TRUE(ControlsDisabled());
     EXPECT_TRUE(m_dialog->Session().IsRunning());
@@ -204,6 +210,34 @@ TEST_F(MainWindow, ClosingByAnyPathStopsTheSessionFirst)
         m_dialog->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     }
+}
+
+// A lookup server that never answers: the window stays responsive with its controls disabled, and a
+// close ends the lookup and the window at once.
+TEST_F(MainWindow, ASilentLookupServerNeitherFreezesNorHoldsTheWindow)
+{
+    CurrentLookupSettings().host = "127.0.0.1:" + std::to_string(test::ScriptedServerPort("silent"));
+    CurrentLookupSettings().timeoutSeconds = 60;
+    const int before = test::ScriptedServerAccepted("silent");
+    TypeRoom("123");
+    QTest::mouseClick(&Connect(), Qt::LeftButton);
+    ASSERT_TRUE(test::WaitForScriptedServerAccepted("silent", before));
+    EXPECT_TRUE(m_dialog->LookingUp());
+    EXPECT_TRUE(ControlsDisabled());
+
+    // The event loop runs meanwhile: a timer fires, Enter does not start a second lookup.
+    bool ticked = false;
+    QTimer::singleShot(10, [&] { ticked = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticked; }, 5000));
+    QTest::keyClick(m_dialog.get(), Qt::Key_Return);
+    EXPECT_TRUE(m_dialog->LookingUp());
+
+    m_dialog->close();  // ends the lookup; no message box for it
+    EXPECT_FALSE(m_dialog->LookingUp());
+    EXPECT_FALSE(m_dialog->isVisible());
+    QTest::qWait(50);
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_FALSE(m_dialog->Session().IsRunning());
 }
 
 TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)

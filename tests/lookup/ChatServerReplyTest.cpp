@@ -75,7 +75,7 @@ TEST(ChatServerReply, LookupHostSetting)
         SCOPED_TRACE(c.text);
         EXPECT_EQ(IsValidLookupHost(c.text), c.valid);
     }
-    LookupSettings settings{"127.0.0.1:8090", 1, 1};
+    LookupSettings settings{"127.0.0.1:8090", 1};
     EXPECT_EQ(LookupUrl(settings), "http://127.0.0.1:8090/index.php?c=plugs&a=get_chat_server");
 }
 

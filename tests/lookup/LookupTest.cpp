@@ -2,12 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ApplicationName.h"
 #include "ChatServerLookup.h"
-#include "DemoPorts.h"
+#include "ChatServerLookupTask.h"
+#include "TestServices.h"
 #include "HttpRequest.h"
 
 namespace zandrel {
@@ -21,8 +30,7 @@ protected:
     static void PointAt(int port)
     {
         CurrentLookupSettings().host = "127.0.0.1:" + std::to_string(port);
-        CurrentLookupSettings().connectTimeoutSeconds = 5;
-        CurrentLookupSettings().stallTimeoutSeconds = 2;
+        CurrentLookupSettings().timeoutSeconds = 2;
     }
 
     LookupSettings m_saved;
@@ -52,7 +60,8 @@ TEST_F(Lookup, EveryKindOfReply)
         {"lookup.leadingcolon", false, false, 0, kLookupFailedText},
         {"lookup.notfound", false, false, 0, kLookupFailedText},
         {"lookup.cutshort", false, false, 0, kLookupFailedText},
-        {"lookup.slow", false, false, 0, kLookupFailedText},  // stalls longer than allowed
+        {"lookup.slow", false, false, 0, kLookupFailedText},  // answers later than allowed
+        {"lookup.huge", false, false, 0, kLookupFailedText},  // a valid address past 1 MiB of body
         {"lookup.twocolons", false, false, 0, kLookupBadAddressText},
         {"lookup.sign", false, false, 0, kLookupBadAddressText},
         {"lookup.letter", false, false, 0, kLookupBadAddressText},
@@ -95,7 +104,7 @@ TEST_F(Lookup, TheRequestCarriesTheExecutablesNameAsUserAgent)
 TEST_F(Lookup, AFailedRequestLeavesNoBody)
 {
     CHttpRequest request;
-    request.m_nStallTimeoutSeconds = 2;
+    request.m_nTimeoutSeconds = 2;
     EXPECT_FALSE(request.Get("http://127.0.0.1:" + std::to_string(test::DemoPort("lookup.cutshort")) + "/"));
     EXPECT_TRUE(request.m_strResponse.empty());
     EXPECT_EQ(request.m_nStatus, -1);
@@ -103,6 +112,75 @@ TEST_F(Lookup, AFailedRequestLeavesNoBody)
     ASSERT_TRUE(request.Get("http://127.0.0.1:" + std::to_string(test::DemoPort("main")) + "/nothing-here"));
     EXPECT_EQ(request.m_nStatus, 404);  // any status counts as received
     EXPECT_EQ(request.m_strResponse, "not found\n");
+}
+
+// Servers we did not write that never finish: the total limit ends the lookup, however the server
+// spends the time.
+TEST_F(Lookup, ServersThatNeverFinishFailWithinTheTotalLimit)
+{
+    for (const char* listener : {"silent", "trickle"}) {
+        SCOPED_TRACE(listener);
+        PointAt(test::ScriptedServerPort(listener));
+        std::string host;
+        int port = -1;
+        std::u16string error;
+        EXPECT_FALSE(GetChatServer(host, port, error));
+        EXPECT_EQ(error, kLookupFailedText);
+    }
+}
+
+// Runs `work` on a thread of its own and waits for it; a wait beyond `bound` ends the test program
+// (the thread still uses the test's objects, so going on would not be safe).
+void WithinBound(const std::function<void()>& work, std::chrono::seconds bound)
+{
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> done = finished->get_future();
+    std::thread([work, finished] {
+        work();
+        finished->set_value();
+    }).detach();
+    if (done.wait_for(bound) != std::future_status::ready) {
+        std::fprintf(stderr, "FATAL: did not end within %lld s\n", static_cast<long long>(bound.count()));
+        std::abort();
+    }
+}
+
+TEST_F(Lookup, AnAbortEndsARequestAtOnce)
+{
+    const std::string url = "http://127.0.0.1:" + std::to_string(test::ScriptedServerPort("silent")) + "/";
+    CHttpRequest request;
+    std::atomic<bool> result{true};
+    const int before = test::ScriptedServerAccepted("silent");
+    std::thread aborter([&] {
+        if (test::WaitForScriptedServerAccepted("silent", before))  // the request waits on the server
+            request.Abort();
+    });
+    WithinBound([&] { result = request.Get(url); }, std::chrono::seconds(5));
+    aborter.join();
+    EXPECT_FALSE(result);
+    EXPECT_EQ(request.m_nStatus, -1);
+    EXPECT_FALSE(request.Get(url));  // an aborted request stays aborted
+}
+
+TEST_F(Lookup, TheTaskHandsOverItsResultOrNothingOnceCancelled)
+{
+    CChatServerLookupTask task;
+    std::promise<CChatServerLookupTask::Result> answered;
+    PointAt(test::DemoPort("main"));
+    task.Start([&](const CChatServerLookupTask::Result& result) { answered.set_value(result); });
+    const CChatServerLookupTask::Result result = answered.get_future().get();
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.host, "127.0.0.1");
+    EXPECT_EQ(result.port, test::DemoPort("main"));
+
+    PointAt(test::ScriptedServerPort("silent"));
+    CurrentLookupSettings().timeoutSeconds = 60;
+    std::atomic<int> calls{0};
+    const int before = test::ScriptedServerAccepted("silent");
+    task.Start([&](const CChatServerLookupTask::Result&) { ++calls; });
+    ASSERT_TRUE(test::WaitForScriptedServerAccepted("silent", before));  // it waits on the server
+    WithinBound([&] { task.Cancel(); }, std::chrono::seconds(5));
+    EXPECT_EQ(calls.load(), 0);
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include <ctime>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <QTextBlock>
 
 #include "BubbleDlg.h"
 #include "ImgTags.h"
+#include "TextCodec.h"
 
 namespace zandrel {
 namespace {
@@ -83,6 +86,41 @@ TEST_F(Rendering, AnEmptyTextIsNeitherShownNorStored)
     EXPECT_TRUE(m_overlay.RichEdit().document()->isEmpty());
     m_overlay.AddBarrageMessage(line("Ann", "<img/>"));
     EXPECT_EQ(ViewText(), QStringLiteral("Ann 14:05:09\n[表情]"));
+}
+
+struct CutCase {
+    const char* label;
+    std::u16string name, text;                // as sent
+    std::u16string shownName, shownText;      // as shown
+};
+
+std::u16string repeat(std::u16string_view piece, std::size_t times)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// Names beyond 255 characters and texts beyond 1,023 are cut, ending in "…"; a pair of surrogates
+// is kept whole or not at all.
+TEST_F(Rendering, LongNamesAndTextsAreCutWithAnEllipsis)
+{
+    const std::u16string a255 = repeat(u"a", 255), zh1023 = repeat(u"中", 1023);
+    const std::vector<CutCase> cases = {
+        {"at the limits", a255, zh1023, a255, zh1023},
+        {"one over", a255 + u"b", zh1023 + u"x", repeat(u"a", 254) + u"…", repeat(u"中", 1022) + u"…"},
+        {"a pair across the cut", u"n", repeat(u"x", 1021) + u"😀tail", u"n", repeat(u"x", 1021) + u"…"},
+        {"a pair just inside", u"n", repeat(u"x", 1020) + u"😀tail", u"n", repeat(u"x", 1020) + u"😀…"},
+        {"a megabyte", u"n", repeat(u"http://a.b/", 100000), u"n", repeat(u"http://a.b/", 93).substr(0, 1022) + u"…"},
+    };
+    for (const CutCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        m_overlay.RichEdit().ClearText();
+        m_overlay.AddBarrageMessage(line(WideToAnsi(c.name), WideToAnsi(c.text)));
+        EXPECT_EQ(ViewText(), QString::fromStdU16String(c.shownName + u" 14:05:09\n" + c.shownText));
+        EXPECT_EQ(AnsiToWide(m_overlay.Messages().back().m_strText), c.shownText);  // stored as shown
+    }
 }
 
 TEST_F(Rendering, LinksInNamesAndTextsAreLinkRuns)

@@ -5,7 +5,9 @@
 
 #include "Globals.h"
 #include "ProtocolTexts.h"
+#include "ParamNames.h"
 #include "ServerTextFixture.h"
+#include "TestServices.h"
 
 namespace zandrel {
 namespace {
@@ -56,6 +58,9 @@ const std::vector<HandlerCase> kDecisionTable = {
     {"truncated JSON", R"({"cmd":"cst","data":"h)", {}},
     {"comments are allowed", "/* c */ {\"cmd\":\"cst\", // x\n \"data\":\"hi\"}", {{"cst", "", "", "hi"}}},
     {"trailing text after the value is ignored", R"({"cmd":"cst","data":"hi"} trailing)", {{"cst", "", "", "hi"}}},
+    {"a trailing comma in an object is refused", R"({"cmd":"cst","data":"hi",})", {}},
+    {"a trailing comma in an array is refused", R"({"cmd":"cst","data":"hi","x":[1,]})", {}},
+    {"a byte-order mark is refused", "\xEF\xBB\xBF{\"cmd\":\"cst\",\"data\":\"hi\"}", {}},
 };
 
 class ServerText : public test::ServerTextFixture {
@@ -63,25 +68,35 @@ protected:
     void Handle(const std::string& text) { HandleServerText(text.data(), text.size()); }
 };
 
-TEST_F(ServerText, DecisionTable)
+class ServerTextDecisions : public test::ServerTextFixture, public ::testing::WithParamInterface<HandlerCase> {};
+
+TEST_P(ServerTextDecisions, LinesStateAndResult)
 {
-    for (const HandlerCase& c : kDecisionTable) {
-        SCOPED_TRACE(c.label);
-        const std::vector<BarrageMessage> lines = Deliver(c.input);
-        ASSERT_EQ(lines.size(), c.lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            EXPECT_EQ(lines[i].m_strCmd, c.lines[i].cmd);
-            EXPECT_EQ(lines[i].m_strName, c.lines[i].name);
-            EXPECT_EQ(lines[i].m_strUid, c.lines[i].uid);
-            EXPECT_EQ(lines[i].m_strText, c.lines[i].text);
-            EXPECT_TRUE(lines[i].m_strTime.empty());
-        }
-        EXPECT_EQ(m_window.Count(RecordedEvent::Kind::Show), c.shown ? 1u : 0u);
-        EXPECT_EQ(m_window.Count(RecordedEvent::Kind::Topmost), c.shown ? 1u : 0u);
-        EXPECT_EQ(g_bStopService.load(), c.refused ? 1 : 0);
-        EXPECT_EQ(g_strLastError, c.refused ? std::u16string(texts::kJoinRefused) : std::u16string());
+    const HandlerCase& c = GetParam();
+    Reset();
+    const ServerEvent event = HandleServerText(c.input.data(), c.input.size());
+    const std::vector<BarrageMessage> lines = m_window.Lines();
+    ASSERT_EQ(lines.size(), c.lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].m_strCmd, c.lines[i].cmd);
+        EXPECT_EQ(lines[i].m_strName, c.lines[i].name);
+        EXPECT_EQ(lines[i].m_strUid, c.lines[i].uid);
+        EXPECT_EQ(lines[i].m_strText, c.lines[i].text);
+        EXPECT_TRUE(lines[i].m_strTime.empty());
     }
+    EXPECT_EQ(m_window.Count(RecordedEvent::Kind::Show), c.shown ? 1u : 0u);
+    EXPECT_EQ(m_window.Count(RecordedEvent::Kind::Topmost), c.shown ? 1u : 0u);
+    EXPECT_EQ(g_bStopService.load(), c.refused ? 1 : 0);
+    EXPECT_EQ(g_strLastError, c.refused ? std::u16string(texts::kJoinRefused) : std::u16string());
+    const ServerEvent expected = c.refused ? ServerEvent::Refused
+                                 : c.shown ? ServerEvent::Joined
+                                 : lines.empty() ? ServerEvent::None
+                                                 : ServerEvent::Line;
+    EXPECT_EQ(event, expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, ServerTextDecisions, ::testing::ValuesIn(kDecisionTable),
+                         [](const auto& instance) { return test::TestName(instance.param.label); });
 
 TEST_F(ServerText, AckSendsTheLineBeforeShowingAndRaisingTheOverlay)
 {
@@ -107,15 +122,39 @@ TEST_F(ServerText, TextEndsAtTheLengthOrAtTheFirstNul)
     EXPECT_EQ(g_bStopService.load(), 0);
 }
 
-TEST_F(ServerText, UnescapedBytesAreKeptExactlyAsReceived)
+struct RawBytesCase {
+    const char* label;
+    std::string raw;       // unescaped bytes inside a string
+    std::string expected;  // what the line carries
+};
+
+// Unescaped text that is well-formed UTF-8 becomes the program's code page, as its escapes would;
+// anything else (a GBK server's text) is kept exactly as received.
+TEST_F(ServerText, UnescapedBytes)
 {
-    // Raw GBK, raw UTF-8, a percent sign and a DEL: none of them is touched.
-    const std::string raw = "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD %s%n \x7F";
-    Handle("{\"cmd\":\"cst\",\"data\":\"" + raw + "\",\"user\":{\"name\":\"\xC3\xA9\"}}");
-    const std::vector<BarrageMessage> lines = m_window.Lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].m_strText, raw);
-    EXPECT_EQ(lines[0].m_strName, "\xC3\xA9");
+    const std::vector<RawBytesCase> cases = {
+        {"raw UTF-8 Chinese", "中文", test::Utf8ToAnsi("中文")},
+        {"raw UTF-8 beside an escape of the same", "中\\u6587", test::Utf8ToAnsi("中文")},
+        {"raw UTF-8 outside the BMP", "😀", test::Utf8ToAnsi("😀")},
+        {"raw UTF-8 whose GB18030 form ends in a backslash", "乗", "\x81\x5C"},
+        {"raw GBK", "\xD6\xD0\xCE\xC4", "\xD6\xD0\xCE\xC4"},
+        {"GBK and UTF-8 in one string are kept whole", "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD", "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD"},
+        {"an overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},
+        {"an encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0\x80"},
+        {"beyond U+10FFFF is not UTF-8", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
+        {"a cut sequence is not UTF-8", "ab\xE4\xB8", "ab\xE4\xB8"},
+        {"ASCII, a percent sign and DEL stay", " %s%n \x7F", " %s%n \x7F"},
+    };
+    for (const RawBytesCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::vector<BarrageMessage> lines =
+            Deliver("{\"cmd\":\"cst\",\"data\":\"" + c.raw + "\",\"user\":{\"name\":\"" + c.raw + "\"}}");
+        EXPECT_EQ(lines.size(), 1u);
+        if (lines.size() != 1)
+            continue;
+        EXPECT_EQ(lines[0].m_strText, c.expected);
+        EXPECT_EQ(lines[0].m_strName, c.expected);
+    }
 }
 
 }  // namespace

@@ -4,21 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstdio>
 #include <chrono>
 #include <future>
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <libwebsockets.h>
 
 #include "Barrage.h"
-#include "DemoPorts.h"
+#include "TestServices.h"
 #include "Globals.h"
 #include "JoinRequest.h"
 #include "ProtocolTexts.h"
 #include "RecordingWindow.h"
+#include "SessionFixture.h"
 #include "RoomContent.h"
 #include "TestUiThread.h"
 
@@ -27,49 +31,15 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::RecordedEvent;
-using test::RecordingWindow;
 using test::Utf8ToAnsi;
-using Kind = RecordedEvent::Kind;
 
-class Session : public ::testing::Test {
+class Session : public test::SessionFixture {
 protected:
     void SetUp() override
     {
-        g_hBubbleWnd = m_overlay.Handle();
-        g_hMainWnd = m_main.Handle();
-        m_session.SetLogLevel(LLL_ERR);
-        m_session.SetHost("127.0.0.1");
+        SessionFixture::SetUp();
         m_session.SetPort(test::DemoPort("main"));
     }
-    void TearDown() override
-    {
-        StopOnUiThread();
-        g_hBubbleWnd = HWND::Null;
-        g_hMainWnd = HWND::Null;
-    }
-
-    // The stop as the main window makes it: on the UI thread, which the worker may be waiting on.
-    // False if it did not return within the bound (it must never hang).
-    bool StopOnUiThread()
-    {
-        auto stopped = std::async(std::launch::async, [this] { m_ui.RunSync([this] { m_session.UserStop(); }); });
-        return stopped.wait_for(10s) == std::future_status::ready;
-    }
-
-    static bool HasLine(const std::vector<RecordedEvent>& events, const std::string& text)
-    {
-        return std::any_of(events.begin(), events.end(),
-                           [&](const RecordedEvent& e) { return e.kind == Kind::Line && e.line.m_strText == text; });
-    }
-    bool WaitForLine(const std::string& text) const
-    {
-        return m_overlay.WaitFor([&](const auto& events) { return HasLine(events, text); });
-    }
-
-    test::TestUiThread m_ui;
-    RecordingWindow m_overlay;
-    RecordingWindow m_main;
-    CBarrage m_session;
 };
 
 TEST_F(Session, JoinAckShowsTheOverlayThenLinesArriveInOrder)
@@ -102,7 +72,7 @@ TEST_F(Session, JoinAckShowsTheOverlayThenLinesArriveInOrder)
     EXPECT_EQ(gift.m_strUid, demo::ScriptedGift().uid);
     EXPECT_EQ(gift.m_strText, texts::kGiftText);
 
-    ASSERT_TRUE(StopOnUiThread());
+    StopOnUiThread();
     EXPECT_EQ(m_overlay.Lines().size(), script.size() + 2);  // no reconnect line after a user stop
     EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
 }
@@ -128,7 +98,7 @@ TEST_F(Session, A100KiBMessageArrivesWholeCompressedOrNot)
         ASSERT_EQ(lines.size(), 3u);
         EXPECT_EQ(lines[1].m_strText.size(), expected.size());
         EXPECT_TRUE(lines[1].m_strText == expected);
-        ASSERT_TRUE(StopOnUiThread());
+        StopOnUiThread();
     }
 }
 
@@ -143,7 +113,7 @@ TEST_F(Session, OversizedMessagesAndGarbageAreSkippedAndTheSessionGoesOn)
         const std::vector<BarrageMessage> lines = m_overlay.Lines();
         ASSERT_EQ(lines.size(), 2u);  // the join line, then the line after the bad ones
         EXPECT_EQ(lines[0].m_strCmd, "ack");
-        ASSERT_TRUE(StopOnUiThread());
+        StopOnUiThread();
         EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
     }
 }
@@ -163,7 +133,7 @@ TEST_F(Session, ADropShowsTheReconnectLineAndJoinsAgainWithANewUid)
         return std::count_if(events.begin(), events.end(),
                              [](const RecordedEvent& e) { return e.kind == Kind::Line && e.line.m_strCmd == "ack"; }) >= 3;
     }));
-    ASSERT_TRUE(StopOnUiThread());
+    StopOnUiThread();
 
     const std::vector<BarrageMessage> lines = m_overlay.Lines();
     // ack, line 1, line 2, reconnect; ack, line 1, line 2, reconnect; ack ...
@@ -202,16 +172,31 @@ TEST_F(Session, RefusalFailsOnceWithoutReconnecting)
     EXPECT_FALSE(m_main.WaitForCount(Kind::Fail, 2, 300ms));
 }
 
-TEST_F(Session, StartWhileTheThreadIsAliveStartsNoSecondThreadButANewCycle)
+TEST_F(Session, AStartAnsweringAFailureReportIsNotUndoneByTheWorkerGoingIdle)
 {
+    // Without a dispatcher the failure report reaches the main window on the worker itself, so the
+    // worker can be held right after its report while this (the owner's) thread starts the session
+    // again: the order that a Start answering the report can meet in the application.
+    InstallDispatcher(nullptr);
+    std::promise<void> reported;
+    std::promise<void> restarted;
+    std::shared_future<void> release = restarted.get_future().share();
+    bool first = true;
+    m_main.SetOnMessage([&](RecordedEvent::Kind kind) {
+        if (kind != Kind::Fail || !std::exchange(first, false))
+            return;
+        reported.set_value();
+        release.wait();
+    });
     m_session.SetRoom(902);
     ASSERT_TRUE(m_session.Start());
-    ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1));
+    reported.get_future().wait();
     const std::thread::id worker = m_session.ThreadId();
     ASSERT_TRUE(m_session.Start());
-    EXPECT_EQ(m_session.ThreadId(), worker);
+    EXPECT_EQ(m_session.ThreadId(), worker);  // no second thread
     EXPECT_FALSE(m_session.Failed());
-    ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 2));  // the idle worker ran a new cycle
+    restarted.set_value();
+    EXPECT_TRUE(m_main.WaitForCount(Kind::Fail, 2));  // the idle worker ran a new cycle
 }
 
 TEST_F(Session, ConnectionsThatCannotBeMadeFailWithTheConnectText)
@@ -233,8 +218,61 @@ TEST_F(Session, ConnectionsThatCannotBeMadeFailWithTheConnectText)
         EXPECT_EQ(m_overlay.Count(Kind::Show), 0u);
         EXPECT_EQ(m_overlay.Count(Kind::Hide), 1u);
         EXPECT_TRUE(m_overlay.Lines().empty());
-        ASSERT_TRUE(StopOnUiThread());
+        StopOnUiThread();
     }
+}
+
+// A resolver that answers only when the test lets it, as a resolver that cannot reach its server.
+struct HeldResolver {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool called = false;
+    bool released = false;
+};
+
+TEST_F(Session, HostNamesGoThroughTheResolverAndAStopDoesNotWaitForIt)
+{
+    auto held = std::make_shared<HeldResolver>();
+    // The resolver thread may outlive this test: it holds its own share of the state.
+    m_session.SetResolver([held](const std::string& host) {
+        std::unique_lock lock(held->mutex);
+        held->called = true;
+        held->changed.notify_all();
+        held->changed.wait(lock, [&] { return held->released; });
+        return host == "chat.example" ? std::string("127.0.0.1") : std::string();
+    });
+    m_session.SetHost("chat.example");
+    m_session.SetRoom(900);
+    ASSERT_TRUE(m_session.Start());
+    {
+        std::unique_lock lock(held->mutex);
+        ASSERT_TRUE(held->changed.wait_for(lock, 10s, [&] { return held->called; }));
+    }
+    const auto before = std::chrono::steady_clock::now();
+    StopOnUiThread(5s);  // ends the test program if the stop waits for the resolver
+    std::printf("stop while the resolver hangs: %.1f ms\n",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count());
+    EXPECT_TRUE(m_overlay.Lines().empty());
+    EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
+
+    // Let it answer: the next session connects through it.
+    {
+        std::lock_guard lock(held->mutex);
+        held->released = true;
+    }
+    held->changed.notify_all();
+    ASSERT_TRUE(m_session.Start());
+    ASSERT_TRUE(WaitForLine(texts::kJoinSuccess));
+}
+
+TEST_F(Session, AHostTheResolverCannotFindFailsTheCycle)
+{
+    m_session.SetResolver([](const std::string&) { return std::string(); });
+    m_session.SetHost("chat.example");
+    m_session.SetRoom(900);
+    ASSERT_TRUE(m_session.Start());
+    ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1));
+    EXPECT_EQ(g_strLastError, texts::kConnectFailed);
 }
 
 TEST_F(Session, UserStopDuringAFloodReturnsPromptlyAndKeepsOrder)
@@ -245,7 +283,7 @@ TEST_F(Session, UserStopDuringAFloodReturnsPromptlyAndKeepsOrder)
         m_overlay.Clear();
         ASSERT_TRUE(m_session.Start());
         ASSERT_TRUE(m_overlay.WaitForCount(Kind::Line, 30));
-        ASSERT_TRUE(StopOnUiThread());
+        StopOnUiThread();
         const std::vector<BarrageMessage> lines = m_overlay.Lines();
         for (std::size_t i = 1; i < lines.size(); ++i)
             ASSERT_EQ(lines[i].m_strText, Utf8ToAnsi("刷屏第 " + std::to_string(i) + " 条"));

@@ -29,7 +29,7 @@ TEST(WindowMessage, SendsFromAWorkerArriveInOrderOnTheUiThread)
     TestUiThread ui;
     RecordingWindow window;
     std::thread::id handledOn;
-    window.SetOnLine([&] { handledOn = std::this_thread::get_id(); });
+    window.SetOnMessage([&](RecordedEvent::Kind) { handledOn = std::this_thread::get_id(); });
 
     std::thread worker([&] {
         for (int i = 0; i < 200; ++i) {
@@ -135,7 +135,7 @@ TEST(WindowMessage, ACallTheUiThreadHasTakenUpIsWaitedForDespiteCancel)
     std::promise<void> handlerEntered;
     std::promise<void> finishHandler;
     std::shared_future<void> finish = finishHandler.get_future().share();
-    window.SetOnLine([&] {
+    window.SetOnMessage([&](RecordedEvent::Kind) {
         handlerEntered.set_value();
         finish.wait();
     });

@@ -11,16 +11,14 @@ RecordingWindow::~RecordingWindow() { UnregisterWindow(m_handle); }
 LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     RecordedEvent event{RecordedEvent::Kind::Other, {}, wParam, lParam};
-    std::function<void()> onLine;
+    std::function<void(RecordedEvent::Kind)> onMessage;
     {
         std::lock_guard lock(m_mutex);
-        onLine = m_onLine;
+        onMessage = m_onMessage;
     }
     switch (message) {
     case WM_BARRAGE_MSG:
         if (wParam == 0 && lParam != 0) {
-            if (onLine)
-                onLine();
             event.kind = RecordedEvent::Kind::Line;
             event.line = *reinterpret_cast<const BarrageMessage*>(lParam);
         } else if (wParam == 1 && lParam != 0) {
@@ -40,6 +38,8 @@ LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
     default:
         break;
     }
+    if (onMessage)
+        onMessage(event.kind);
     {
         std::lock_guard lock(m_mutex);
         if (event.kind == RecordedEvent::Kind::Show)
@@ -105,10 +105,10 @@ void RecordingWindow::Clear()
     m_events.clear();
 }
 
-void RecordingWindow::SetOnLine(std::function<void()> hook)
+void RecordingWindow::SetOnMessage(std::function<void(RecordedEvent::Kind)> hook)
 {
     std::lock_guard lock(m_mutex);
-    m_onLine = std::move(hook);
+    m_onMessage = std::move(hook);
 }
 
 }  // namespace zandrel::test

@@ -45,8 +45,9 @@ public:
     bool WaitForCount(RecordedEvent::Kind kind, std::size_t count,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     void Clear();
-    // Called on the receiving thread for every line, before it is recorded (to slow a receiver down).
-    void SetOnLine(std::function<void()> hook);
+    // Called on the receiving thread for every message, with its kind, before it is recorded: to slow
+    // a receiver down, or to hold the sender at a chosen point.
+    void SetOnMessage(std::function<void(RecordedEvent::Kind)> hook);
 
 private:
     HWND m_handle;
@@ -54,7 +55,7 @@ private:
     mutable std::condition_variable m_changed;
     std::vector<RecordedEvent> m_events;
     bool m_visible = false;
-    std::function<void()> m_onLine;
+    std::function<void(RecordedEvent::Kind)> m_onMessage;
 };
 
 }  // namespace zandrel::test

@@ -1,0 +1,49 @@
+// The GB18030 / UTF-16 codec on arbitrary input, both ways. Properties: decoding never yields a lone
+// surrogate; what decoding gives survives a round trip unchanged; encoding UTF-16 and decoding the
+// result gives the input back, but for lone surrogates and the few code points without a GB18030
+// form, which both come back as U+FFFD.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "FuzzCheck.h"
+#include "TextCodec.h"
+
+namespace {
+
+bool hasLoneSurrogate(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+                return true;
+            ++i;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace zandrel;
+    // Bytes as the program's code page.
+    const std::u16string decoded = AnsiToWide(std::string_view(reinterpret_cast<const char*>(data), size));
+    FUZZ_CHECK(!hasLoneSurrogate(decoded));
+    FUZZ_CHECK(AnsiToWide(WideToAnsi(decoded)) == decoded);
+
+    // The same bytes as UTF-16 text.
+    std::u16string wide(size / 2, u'\0');
+    std::memcpy(wide.data(), data, wide.size() * 2);
+    const std::u16string back = AnsiToWide(WideToAnsi(wide));
+    FUZZ_CHECK(!hasLoneSurrogate(back));
+    FUZZ_CHECK(back.size() <= wide.size());
+    return 0;
+}

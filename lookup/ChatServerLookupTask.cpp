@@ -1,0 +1,39 @@
+#include "ChatServerLookupTask.h"
+
+#include "ChatServerLookup.h"
+#include "HttpRequest.h"
+
+namespace zandrel {
+
+CChatServerLookupTask::~CChatServerLookupTask() { Cancel(); }
+
+void CChatServerLookupTask::Start(Done done)
+{
+    Cancel();
+    auto request = std::make_shared<CHttpRequest>();
+    {
+        std::lock_guard lock(m_mutex);
+        m_request = request;
+    }
+    // Lookup thread: fetches, parses, hands the result over.
+    m_thread = std::thread([request, done = std::move(done)] {
+        Result result;
+        result.ok = GetChatServer(*request, result.host, result.port, result.errorText);
+        if (done && !request->Aborted())  // a cancelled lookup has no result
+            done(result);
+    });
+}
+
+void CChatServerLookupTask::Cancel()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_request)
+            m_request->Abort();
+        m_request.reset();
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+}  // namespace zandrel
