@@ -7,13 +7,13 @@
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMenu>
-#include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 
 #include "AboutDlg.h"
 #include "ChatServerLookup.h"
 #include "DialogUnits.h"
+#include "MessageBox.h"
 #include "Globals.h"
 #include "RoomNumber.h"
 #include "TextCodec.h"
@@ -44,11 +44,7 @@ QFont fontWithCellHeight(QFont font, int cellHeight)
 CZandrelDlg::CZandrelDlg(QWidget* parent)
     : QDialog(parent), m_editRoom(this), m_btnConnect(QStringLiteral("连接"), this), m_hWnd(RegisterWindow(*this))
 {
-    m_showMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, this);
-        box.setWindowModality(Qt::WindowModal);  // the overlay stays usable meanwhile
-        box.exec();
-    };
+    m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
     OnInitDialog();
 }
 
@@ -123,8 +119,10 @@ void CZandrelDlg::OnRoomFocusOut()
 
 void CZandrelDlg::UpdateRoomColour()
 {
+    // The enabled field's text only: a disabled field keeps the style's grey.
     QPalette colours = m_editRoom.palette();
-    colours.setColor(QPalette::Text, m_bPlaceholder ? m_clrPlaceholder : m_clrText);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        colours.setColor(group, QPalette::Text, m_bPlaceholder ? m_clrPlaceholder : m_clrText);
     m_editRoom.setPalette(colours);
 }
 

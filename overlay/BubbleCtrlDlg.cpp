@@ -5,12 +5,13 @@
 #include <QRegion>
 
 #include "Globals.h"
+#include "OverlayWindowFlags.h"
 #include "WindowMessage.h"
 
 namespace zandrel {
 
 CBubbleCtrlDlg::CBubbleCtrlDlg(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(owner, kOverlayWindowFlags)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Zandrel lock"));
@@ -23,6 +24,12 @@ void CBubbleCtrlDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), BackgroundColour());
+    // A thin lighter ring just inside the edge: the dark disc alone is lost on the dark overlay.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kRingColour, kRingWidth));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = kRingWidth / 2 + 0.5;
+    painter.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
 }
 
 void CBubbleCtrlDlg::resizeEvent(QResizeEvent* event)

@@ -15,6 +15,8 @@ public:
     static constexpr qreal kOpacity = 120 / 255.0;
     static inline const QColor kLockedColour{100, 100, 100};
     static inline const QColor kUnlockedColour{50, 50, 50};
+    static inline const QColor kRingColour{190, 190, 190};
+    static constexpr qreal kRingWidth = 1.5;
 
     // `owner` is the overlay: the handle is a window of its own that stays above it.
     explicit CBubbleCtrlDlg(QWidget* owner);

@@ -8,6 +8,8 @@
 #include <QWindow>
 
 #include "DialogUnits.h"
+#include "OverlayPlacement.h"
+#include "OverlayWindowFlags.h"
 
 namespace zandrel {
 namespace {
@@ -29,7 +31,7 @@ QRegion roundedRegion(const QRect& r, int d)
 }  // namespace
 
 CBubbleDlg::CBubbleDlg()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+    : QWidget(nullptr, kOverlayWindowFlags),
       m_richEdit(this, kRichEditId),
       m_ctrlDlg(this),
       m_clock([] { return std::time(nullptr); }),
@@ -60,6 +62,7 @@ CBubbleDlg::CBubbleDlg()
     winId();  // the native window exists from now on, hidden, so its input flags can change live
     m_hCtrlWnd = true;
     PlaceAtScreenEdge();
+    WatchScreens();
 }
 
 CBubbleDlg::~CBubbleDlg() { UnregisterWindow(m_hWnd); }
@@ -69,9 +72,31 @@ void CBubbleDlg::PlaceAtScreenEdge()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
-    move(area.x() + area.width() - width() - kScreenGap, area.y() + area.height() / 2 - height() / 2);
+    move(OverlayStartPosition(screen->availableGeometry(), size(), kScreenGap));
     PlaceHandle();
+}
+
+void CBubbleDlg::WatchScreens()
+{
+    const auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, &CBubbleDlg::KeepOnScreen);
+        connect(screen, &QScreen::geometryChanged, this, &CBubbleDlg::KeepOnScreen);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, watch);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &CBubbleDlg::KeepOnScreen, Qt::QueuedConnection);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &CBubbleDlg::KeepOnScreen);
+}
+
+void CBubbleDlg::KeepOnScreen()
+{
+    // Where the user left it, as long as the whole overlay with its handle is on one screen.
+    const QRect overlay = frameGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().contains(overlay))
+            return;
+    PlaceAtScreenEdge();
 }
 
 void CBubbleDlg::PlaceHandle()
@@ -150,7 +175,10 @@ void CBubbleDlg::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
-    if (QWindow* window = windowHandle(); window && window->startSystemMove())
+    // The window manager's move where it moves this window; on X11 it does not (it is kept out of
+    // the overlay), so the overlay moves itself.
+    if (QWindow* window = windowHandle();
+        window && QGuiApplication::platformName() != QLatin1String("xcb") && window->startSystemMove())
         return;
     m_dragging = true;
     m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();

@@ -54,6 +54,9 @@ public:
     CUiRichEdit& RichEdit() { return m_richEdit; }
     CBubbleCtrlDlg& CtrlDlg() { return m_ctrlDlg; }
     bool IsClickThrough() const;
+    // Puts the overlay back at its start position unless it is wholly on a screen (with its
+    // handle). Run whenever a screen is added, removed or changes size.
+    void KeepOnScreen();
     bool IsKeptOnTop() const { return m_topmostTimer.isActive(); }
     // For tests: the clock that stamps lines.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
@@ -70,6 +73,7 @@ protected:
 
 private:
     void PlaceAtScreenEdge();
+    void WatchScreens();
     void PlaceHandle();
     void SetClickThrough(bool on);
     void OnTimer();

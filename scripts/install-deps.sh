@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   nodejs node-ws
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr
   fonts-wqy-microhei
 )
 

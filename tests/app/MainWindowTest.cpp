@@ -149,6 +149,9 @@ TEST_F(MainWindow, ConnectingJoinsTheTypedRoomAndDisablesTheControls)
     EXPECT_TRUE(m_boxes.empty());
     EXPECT_TRUE(ControlsDisabled());
     EXPECT_TRUE(m_dialog->Session().IsRunning());
+    // The disabled field shows its number in the style's grey, not in the enabled field's black.
+    EXPECT_EQ(Room().palette().color(QPalette::Disabled, QPalette::Text),
+              QApplication::palette(&Room()).color(QPalette::Disabled, QPalette::Text));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().isVisible(); }, 20000));
 
     // A line said in room 123 on the audience page reaches us: the room number was read as 123.

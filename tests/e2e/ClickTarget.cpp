@@ -1,10 +1,16 @@
-// A window that covers the screen below everything else and reports each mouse press on standard
-// output as "press X Y" in screen coordinates: the end-to-end test sees through it whether a click
-// passed through the overlay.
+// A window of another program for the end-to-end tests. It reports each mouse press on standard
+// output as "press X Y" in screen coordinates, so a test sees whether a click passed through the
+// overlay, and each key press as "key K".
+//   click_target                     covers the screen, below every other window
+//   click_target --game X Y W H      a normal window at that place, titled "game", standing for a
+//                                    game that has the keyboard
 
 #include <cstdio>
+#include <cstring>
+#include <cstdlib>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -28,6 +34,11 @@ protected:
         std::printf("press %d %d\n", at.x(), at.y());
         std::fflush(stdout);
     }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        std::printf("key %d\n", event->key());
+        std::fflush(stdout);
+    }
 };
 
 }  // namespace
@@ -36,9 +47,14 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     ClickTarget target;
-    target.setWindowTitle(QStringLiteral("click target"));
-    target.setWindowFlag(Qt::FramelessWindowHint);
-    target.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    if (argc == 6 && std::strcmp(argv[1], "--game") == 0) {
+        target.setWindowTitle(QStringLiteral("game"));
+        target.setGeometry(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    } else {
+        target.setWindowTitle(QStringLiteral("click target"));
+        target.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint);
+        target.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    }
     target.show();
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 
 #include "BubbleDlg.h"
 #include "Globals.h"
+#include "OverlayPlacement.h"
 #include "RecordingWindow.h"
 
 namespace zandrel {
@@ -50,6 +51,45 @@ TEST_F(Overlay, CreatedHiddenAtTheRightEdgeWithTheHandleOnItsCorner)
     EXPECT_TRUE(m_overlay.mask().contains(QPoint(133, 0)));
     EXPECT_FALSE(m_overlay.mask().contains(QPoint(266, 443)));
     EXPECT_TRUE(m_overlay.mask().contains(QPoint(263, 440)));
+}
+
+struct PlacementCase {
+    const char* label;
+    QRect available;
+    QPoint expected;
+};
+
+// The start position for the overlay's 267 x 444 pixels, in a screen's available area.
+TEST(OverlayPlacement, InsideTheAvailableAreaOrWithItsTopRightCornerOnIt)
+{
+    const PlacementCase cases[] = {
+        {"a 1280 x 800 screen", QRect(0, 0, 1280, 800), QPoint(993, 178)},
+        {"an odd height rounds each half toward zero", QRect(0, 0, 1280, 801), QPoint(993, 178)},
+        {"a panel above and beside", QRect(40, 30, 1240, 770), QPoint(993, 193)},
+        {"a second screen to the right", QRect(1280, 0, 1920, 1080), QPoint(2913, 318)},
+        {"too short: the top at the top", QRect(0, 0, 1280, 400), QPoint(993, 0)},
+        {"too short below a panel", QRect(0, 24, 1280, 376), QPoint(993, 24)},
+        {"too narrow for the gap: the right edge at the edge", QRect(0, 0, 280, 800), QPoint(13, 178)},
+        {"narrower than the overlay", QRect(0, 0, 200, 400), QPoint(-67, 0)},
+    };
+    for (const PlacementCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(OverlayStartPosition(c.available, QSize(267, 444), 20), c.expected);
+    }
+}
+
+TEST_F(Overlay, AScreenChangeBringsBackAnOverlayThatIsOffEveryScreen)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint start = m_overlay.pos();
+    m_overlay.move(start - QPoint(300, 100));  // where a user may have dragged it: kept
+    emit screen->availableGeometryChanged(screen->availableGeometry());
+    EXPECT_EQ(m_overlay.pos(), start - QPoint(300, 100));
+
+    m_overlay.move(screen->geometry().bottomRight() + QPoint(50, 50));  // off every screen
+    emit screen->availableGeometryChanged(screen->availableGeometry());
+    EXPECT_EQ(m_overlay.pos(), start);
+    EXPECT_EQ(m_overlay.CtrlDlg().pos(), start + QPoint(267 - 23, 5));
 }
 
 TEST_F(Overlay, TheHandleFollowsEveryMove)

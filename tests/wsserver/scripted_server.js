@@ -128,18 +128,25 @@ wss.on('connection', (ws, request) => {
   ws.on('error', () => {});
 });
 
+// Replaces a file whole, so that a reader never sees it half written.
+function writeAtomically(file, text) {
+  fs.writeFileSync(`${file}.tmp`, text);
+  fs.renameSync(`${file}.tmp`, file);
+}
+
 const sockets = new Set();
 const accepted = {};
 function rawListener(name, onConnection) {
   const server = net.createServer((socket) => {
     // How many connections the listener has taken, so that a test can wait until its own is in.
     accepted[name] = (accepted[name] || 0) + 1;
-    fs.writeFileSync(path.join(stateDir, `${name}.accepted`), String(accepted[name]));
+    writeAtomically(path.join(stateDir, `${name}.accepted`), String(accepted[name]));
     sockets.add(socket);
     socket.on('close', () => sockets.delete(socket));
     socket.on('error', () => {});
     onConnection(socket);
   });
+  writeAtomically(path.join(stateDir, `${name}.accepted`), '0');  // none yet, whatever a last run left
   server.listen(0, '127.0.0.1', () => { listeners[name] = server.address().port; ready(); });
   return server;
 }
@@ -165,9 +172,7 @@ servers.push(lookup);
 const expected = ['ws', 'silent', 'partial', 'trickle', 'lookup'];
 function ready() {
   if (!expected.every((name) => listeners[name])) return;
-  const text = expected.map((name) => `${name}=${listeners[name]}\n`).join('');
-  fs.writeFileSync(path.join(stateDir, 'ports.tmp'), text);
-  fs.renameSync(path.join(stateDir, 'ports.tmp'), path.join(stateDir, 'ports'));
+  writeAtomically(path.join(stateDir, 'ports'), expected.map((name) => `${name}=${listeners[name]}\n`).join(''));
 }
 
 function stop() {

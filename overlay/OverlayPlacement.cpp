@@ -1,0 +1,16 @@
+#include "OverlayPlacement.h"
+
+namespace zandrel {
+
+QPoint OverlayStartPosition(const QRect& available, const QSize& size, int gap)
+{
+    int x = available.x() + available.width() - size.width() - gap;
+    if (x < available.x())
+        x = available.x() + available.width() - size.width();
+    int y = available.y() + available.height() / 2 - size.height() / 2;
+    if (y < available.y())
+        y = available.y();
+    return {x, y};
+}
+
+}  // namespace zandrel

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+namespace zandrel {
+
+// Where the overlay of `size` starts in a screen's available area: `gap` pixels in from its right
+// edge and centred vertically (each half rounded toward zero). Where that does not fit, the
+// top-right corner, where the lock handle sits, stays on the screen: the right edge at the area's
+// right edge, the top at its top.
+QPoint OverlayStartPosition(const QRect& available, const QSize& size, int gap);
+
+}  // namespace zandrel

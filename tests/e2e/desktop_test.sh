@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# End to end on a desktop: its own Xvfb with the openbox window manager and the xcompmgr
+# compositor, a click target below everything and a "game" window of another program that has the
+# keyboard. Checks, from the desktop's side:
+#   - the lock holds through a failed cycle and a new connection (clicks still pass through);
+#   - the game keeps the focus through lines, a storm of reconnects and a failure box, which is
+#     modal to the main window and wide enough for its caption;
+#   - the handle can be told from the overlay in both states;
+#   - the disabled room field is grey;
+#   - on a screen too short for the overlay, the overlay's top-right corner and its handle are on it.
+#   desktop_test.sh <zandrel> <zandrel-demo> <click-target> <work-dir>
+# With SCREENSHOT_DIR set, it leaves screenshots of the desktop there.
+set -euo pipefail
+
+zandrel=$1 demo=$2 target=$3 work=$4
+mkdir -p "$work"
+rm -f "$work"/*
+source "$(dirname "$0")/lib.sh"
+
+# The window manager and the compositor on the current display.
+start_desktop() {
+  openbox >"$work/openbox-$1.log" 2>&1 &
+  pids+=($!)
+  wait_for 10 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start on $DISPLAY ($1)"
+  xcompmgr >"$work/xcompmgr-$1.log" 2>&1 &
+  pids+=($!)
+}
+start_zandrel() {
+  "$zandrel" --lookup-host "127.0.0.1:$port" >>"$work/zandrel.log" 2>&1 &
+  zandrel_pid=$!
+  pids+=($zandrel_pid)
+  main=$(window_named Zandrel 15) || fail "the main window did not map"
+}
+# Types room $1 into the main window's field and presses Enter.
+connect_room() {
+  xdotool windowactivate --sync "$main"
+  geometry_of "$main"
+  xdotool mousemove $((X + 230)) $((Y + 161)) click 1
+  sleep 0.2
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 30 "$1"
+  xdotool key Return
+}
+joins() { grep -c "^demo: joined room $1\$" "$work/demo.log" || true; }
+joined_at_least() { [ "$(joins "$1")" -ge "$2" ]; }
+focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+focus_stays() { focused "$game" || fail "$1 took the focus from the game (now $(xdotool getwindowfocus))"; }
+handle_centre() { geometry_of "$handle"; hx=$((X + 10)) hy=$((Y + 10)); }
+# How much the brightest pixel of the handle stands out from the overlay's background beside it.
+handle_contrast() {
+  screenshot "$work/s.png"
+  geometry_of "$handle"
+  local brightest background
+  brightest=$(convert "$work/s.png" -crop "20x20+$X+$Y" -colorspace gray -format '%[fx:int(255*maxima)]' info:)
+  background=$(convert "$work/s.png" -crop "1x1+$((X - 5))+$((Y + 10))" -colorspace gray -format '%[fx:int(255*maxima)]' info:)
+  echo $((brightest - background))
+}
+
+start_display 1280x800
+start_desktop tall
+start_demo 0
+demo_port=$port
+
+"$target" >"$work/target.log" 2>&1 &
+pids+=($!)
+window_named 'click target' 10 >/dev/null || fail "no click target"
+"$target" --game 60 60 420 300 >"$work/game.log" 2>&1 &
+pids+=($!)
+game=$(window_named game 10) || fail "no game window"
+start_zandrel
+
+# Connect: the overlay maps at the right edge, with lines.
+connect_room 123
+overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map"
+handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map"
+geometry_of "$overlay"
+[ "$X,$Y,$WIDTH,$HEIGHT" = "993,178,267,444" ] || fail "overlay at $X,$Y ${WIDTH}x$HEIGHT, expected 993,178 267x444"
+inside_x=$((993 + 130)) inside_y=$((178 + 300))
+
+# The disabled room field shows its number in grey, not black.
+screenshot "$work/s.png"
+geometry_of "$main"
+convert "$work/s.png" -crop "160x25+$((X + 150))+$((Y + 149))" +repage "$work/field.png"
+[ "$(count_colour "$work/field.png" 0 0 0)" -eq 0 ] || fail "the disabled room field has black text"
+[ "$(count_colour "$work/field.png" 180 180 180)" -gt 50 ] || fail "the disabled room field shows no grey text"
+
+# The unlocked handle stands out from the overlay.
+contrast=$(handle_contrast)
+[ "$contrast" -ge 30 ] || fail "the unlocked handle differs from the overlay by only $contrast"
+
+# Lock: a click on the overlay reaches the target below.
+handle_centre
+xdotool mousemove $hx $hy click 1
+sleep 0.3
+contrast=$(handle_contrast)
+[ "$contrast" -ge 30 ] || fail "the locked handle differs from the overlay by only $contrast"
+xdotool mousemove $inside_x $inside_y click 1
+wait_for 5 grep -q "^press $inside_x $inside_y\$" "$work/target.log" || fail "a click on the locked overlay did not reach the window below"
+
+# The game takes the keyboard and keeps it while lines arrive.
+xdotool windowactivate --sync "$game"
+wait_for 5 focused "$game" || fail "the game did not get the focus"
+sleep 2
+focus_stays "lines arriving"
+# Leaves a screenshot named $1 in SCREENSHOT_DIR, when it is set.
+keep_screenshot() {
+  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
+  mkdir -p "$SCREENSHOT_DIR"
+  screenshot "$SCREENSHOT_DIR/$1"
+}
+keep_screenshot desktop.png
+
+# The demo service goes away: the cycle fails and the box appears without taking the focus.
+kill "$demo_pid"
+box=$(window_named 提示 20) || fail "no failure box"
+sleep 0.5
+focus_stays "the failure box"
+geometry_of "$box"
+[ "$WIDTH" -ge 160 ] || fail "the failure box is $WIDTH pixels wide, too narrow for its caption"
+xprop -id "$box" WM_TRANSIENT_FOR | grep -q "window id" || fail "the failure box is not modal to the main window"
+keep_screenshot failure-box.png
+gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
+wait_for 5 gone 'Zandrel overlay' || fail "the overlay stayed after the failure"
+
+# The user answers the box; the service is back; connect again: the overlay comes back, still locked.
+xdotool windowactivate --sync "$box"
+xdotool key Return
+wait_for 5 gone 提示 || fail "the failure box did not close"
+start_demo "$demo_port"
+connect_room 123
+overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map again"
+sleep 0.5
+before=$(presses "$work/target.log")
+xdotool mousemove $((inside_x + 7)) $inside_y click 1
+wait_for 5 grep -q "^press $((inside_x + 7)) $inside_y\$" "$work/target.log" ||
+  fail "after showing again, the locked overlay swallowed a click"
+
+# A storm of reconnects (a room that closes right after every join) while the game has the keyboard,
+# in a new run of the program.
+xdotool windowactivate --sync "$main"
+xdotool key Escape
+wait_for 10 ended "$zandrel_pid" || fail "Zandrel did not end within 10 s of closing its main window"
+start_zandrel
+connect_room 901
+xdotool windowactivate --sync "$game"
+wait_for 5 focused "$game" || fail "the game did not get the focus back"
+wait_for 15 joined_at_least 901 4 || fail "fewer than 4 joins of the closing room"
+focus_stays "a storm of reconnects"
+
+xdotool windowactivate --sync "$main"
+xdotool key Escape
+wait_for 10 ended "$zandrel_pid" || fail "Zandrel did not end within 10 s of closing its main window"
+
+# A screen too short for the overlay: its top-right corner and its handle are on the screen.
+start_display 1280x400
+start_desktop short
+start_zandrel
+connect_room 123
+overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map on the short screen"
+handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map on the short screen"
+geometry_of "$overlay"
+[ "$X,$Y,$WIDTH,$HEIGHT" = "993,0,267,444" ] || fail "on 1280x400 the overlay is at $X,$Y ${WIDTH}x$HEIGHT, expected 993,0 267x444"
+geometry_of "$handle"
+[ "$Y" -ge 0 ] && [ $((Y + HEIGHT)) -le 400 ] && [ $((X + WIDTH)) -le 1280 ] || fail "the handle is off the short screen at $X,$Y"
+sleep 1
+keep_screenshot short-screen.png
+xdotool windowactivate --sync "$main"
+xdotool key Escape
+wait_for 10 ended "$zandrel_pid" || fail "Zandrel did not end on the short screen"
+echo "PASS: lock, focus, failure box, handle, field colour and placement on an openbox desktop"

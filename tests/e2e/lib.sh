@@ -1,0 +1,81 @@
+# Helpers for the end-to-end tests, sourced by them. Each test sets `work` (its scratch folder)
+# before it sources this file.
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
+  exit 1
+}
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+  local seconds=$1; shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# A display of our own, WIDTHxHEIGHT: Xvfb picks a free number and tells it on a pipe.
+start_display() {
+  local displayfd
+  exec {displayfd}<> <(:)
+  # -noreset: a server that resets when its last client leaves refuses the next client meanwhile.
+  Xvfb -displayfd "$displayfd" -screen 0 "$1x24" -nolisten tcp -noreset >"$work/xvfb-$1.log" 2>&1 &
+  pids+=($!)
+  read -r -t 10 -u "$displayfd" display || fail "Xvfb did not start"
+  export DISPLAY=":$display"
+  wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+  export QT_QPA_PLATFORM=xcb
+  unset WAYLAND_DISPLAY
+}
+
+# The demo chat service on port $1 (0: a free one); sets demo_pid and port.
+start_demo() {
+  rm -f "$work/ports"
+  "$demo" --port "$1" --rate 15 --seed 3 --ports-file "$work/ports" >>"$work/demo.log" 2>&1 &
+  demo_pid=$!
+  pids+=($demo_pid)
+  wait_for 10 test -s "$work/ports" || fail "the demo service did not start"
+  port=$(sed -n 's/^main=//p' "$work/ports")
+}
+
+# The id of the visible window whose name is exactly $1, after waiting up to $2 seconds for it.
+window_named() {
+  wait_for "$2" xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 1
+  xdotool search --onlyvisible --name "^$1\$" | head -n 1
+}
+# Sets X, Y, WIDTH and HEIGHT of window $1: where its contents are on the screen, whatever frame a
+# window manager has put around it.
+geometry_of() {
+  eval "$(xwininfo -id "$1" | awk -F: '
+    /Absolute upper-left X/ { print "X=" $2+0 } /Absolute upper-left Y/ { print "Y=" $2+0 }
+    /^ *Width/ { print "WIDTH=" $2+0 } /^ *Height/ { print "HEIGHT=" $2+0 }')"
+}
+
+screenshot() { import -window root "$1"; }
+# Prints how many pixels of the PNG $1 lie within 40 (per channel) of the colour r g b.
+count_colour() {
+  convert "$1" -depth 8 txt:- | awk -v r="$2" -v g="$3" -v b="$4" -F'[(),]' '
+    NR > 1 { dr = $3 - r; dg = $4 - g; db = $5 - b;
+             if (dr*dr < 1600 && dg*dg < 1600 && db*db < 1600) n++ }
+    END { print n + 0 }'
+}
+# The colour r,g,b of pixel x y of the PNG $1.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 | sed 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/'; }
+# The largest difference, over the three channels, between the colours $1 and $2 (r,g,b each).
+colour_distance() {
+  awk -v a="$1" -v b="$2" 'BEGIN { split(a, p, ","); split(b, q, ","); m = 0;
+    for (i = 1; i <= 3; i++) { d = p[i] - q[i]; if (d < 0) d = -d; if (d > m) m = d } print m }'
+}
+
+# How many presses the click target (log $1) has reported.
+presses() { grep -c '^press' "$1" || true; }
