@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include <QApplication>
+#include <QEvent>
 
 #include <malloc.h>
 
@@ -36,27 +38,54 @@ BarrageMessage sampleLine(int i)
     return rec;
 }
 
-// A worker sends `count` lines to the shown overlay as the session does; the UI thread renders them.
+// A worker hands `count` lines to the shown overlay as the session does, through the overlay
+// queue; the UI thread drains and renders them. Also counts the overlay's paints.
 void floodThroughTheUiThread(QApplication& app, int count)
 {
     CBubbleDlg overlay;
     overlay.show();
     g_hBubbleWnd = overlay.Handle();
+    struct PaintCounter final : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    overlay.RichEdit().viewport()->installEventFilter(&counter);
     const auto start = Clock::now();
     std::thread worker([count] {
-        for (int i = 0; i < count; ++i) {
-            BarrageMessage rec = sampleLine(i);
-            SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&rec));
-        }
+        for (int i = 0; i < count; ++i)
+            g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, sampleLine(i)});
+        g_overlayQueue.WaitUntilEmpty();
         QMetaObject::invokeMethod(qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
     });
     app.exec();
     worker.join();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("flood: %d lines from a worker through the UI thread in %.2f s: %.0f lines/s "
+    std::printf("flood: %d lines from a worker through the overlay queue in %.2f s: %.0f lines/s, %d paints "
                 "(store now %zu lines)\n",
-                count, seconds, count / seconds, overlay.Messages().size());
+                count, seconds, count / seconds, counter.paints, overlay.Messages().size());
     g_hBubbleWnd = HWND::Null;
+}
+
+// The same lines rendered on the UI thread in batches of `batch`, as a drain renders them.
+void renderBatches(int count, int batch)
+{
+    CBubbleDlg overlay;
+    overlay.show();
+    const auto start = Clock::now();
+    for (int i = 0; i < count; i += batch) {
+        std::vector<BarrageMessage> lines;
+        for (int j = i; j < std::min(count, i + batch); ++j)
+            lines.push_back(sampleLine(j));
+        overlay.AddBarrageMessages(std::move(lines));
+    }
+    QCoreApplication::processEvents();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("render in batches of %d (shown): %d lines on the UI thread in %.2f s: %.0f lines/s\n", batch, count,
+                seconds, count / seconds);
 }
 
 // The same lines rendered on the UI thread itself, without the cross-thread hand-off.
@@ -175,13 +204,24 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InstallDispatcher(std::make_shared<CQtMessageDispatcher>(&app));
 
-    worstMessages();
-    floodThroughTheUiThread(app, 20000);
-    renderOnly(20000, true);
-    renderOnly(20000, false);
-    handOffOnly(app, 20000);
-    memoryOf(100000, false);
-    memoryOf(100000, true);
+    // With an argument, only the parts whose name starts with it: worst, flood, render, handoff, memory.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto wanted = [&](const char* part) { return QString::fromLatin1(part).startsWith(only); };
+    if (wanted("worst"))
+        worstMessages();
+    if (wanted("flood"))
+        floodThroughTheUiThread(app, 20000);
+    if (wanted("render")) {
+        renderOnly(20000, true);
+        renderOnly(20000, false);
+        renderBatches(20000, 128);
+    }
+    if (wanted("handoff"))
+        handOffOnly(app, 20000);
+    if (wanted("memory")) {
+        memoryOf(100000, false);
+        memoryOf(100000, true);
+    }
 
     InstallDispatcher(nullptr);
     return 0;

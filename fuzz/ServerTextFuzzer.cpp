@@ -17,16 +17,21 @@ namespace {
 
 using namespace zandrel;
 
-// Stands in for the overlay: counts what arrives, on the calling thread (no dispatcher).
+// Stands in for the overlay: takes the session's commands and counts them, on the calling thread
+// (without a dispatcher the queue's drain message is delivered right away).
 struct Overlay final : IMessageReceiver {
     int lines = 0;
     int shows = 0;
-    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    LRESULT OnWindowMessage(UINT message, WPARAM, LPARAM) override
     {
-        if (message == WM_BARRAGE_MSG && wParam == 0 && lParam != 0)
-            ++lines;
-        else if (message == WM_BARRAGE_SHOW)
-            ++shows;
+        if (message != WM_BARRAGE_DRAIN)
+            return 0;
+        bool more = true;
+        while (more)
+            for (const OverlayCommand& command : g_overlayQueue.Take(16, more)) {
+                lines += command.kind == OverlayCommand::Kind::Line;
+                shows += command.kind == OverlayCommand::Kind::Show;
+            }
         return 1;
     }
 };

@@ -1,5 +1,8 @@
 #include "BubbleDlg.h"
 
+#include <algorithm>
+
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -8,6 +11,7 @@
 #include <QWindow>
 
 #include "DialogUnits.h"
+#include "Globals.h"
 #include "OverlayPlacement.h"
 #include "OverlayWindowFlags.h"
 
@@ -58,6 +62,8 @@ CBubbleDlg::CBubbleDlg()
 
     m_topmostTimer.setInterval(kTopmostIntervalMs);
     connect(&m_topmostTimer, &QTimer::timeout, this, [this] { OnTimer(); });
+    m_drainTimer.setSingleShot(true);
+    connect(&m_drainTimer, &QTimer::timeout, this, [this] { DrainQueue(); });
 
     winId();  // the native window exists from now on, hidden, so its input flags can change live
     m_hCtrlWnd = true;
@@ -113,14 +119,8 @@ LRESULT CBubbleDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_BARRAGE_MSG:
         return OnBarrageMsg(wParam, lParam);
-    case WM_BARRAGE_SHOW:
-        if (wParam == static_cast<WPARAM>(SW_HIDE))
-            hide();
-        else
-            show();
-        return 1;
-    case WM_BARRAGE_TOPMOST:
-        RaiseWithHandle();
+    case WM_BARRAGE_DRAIN:
+        ScheduleDrain();
         return 1;
     default:
         return 0;
@@ -138,6 +138,58 @@ LRESULT CBubbleDlg::OnBarrageMsg(WPARAM wParam, LPARAM lParam)
         SetClickThrough(*reinterpret_cast<const bool*>(lParam));
     }
     return 1;
+}
+
+void CBubbleDlg::ScheduleDrain()
+{
+    // At most one drain per display frame: lines that arrive faster are shown in batches, with one
+    // layout and one paint each.
+    if (m_drainTimer.isActive())
+        return;
+    const qint64 sinceLast = m_sinceDrain.isValid() ? m_sinceDrain.elapsed() : kFrameMs;
+    m_drainTimer.start(static_cast<int>(std::max<qint64>(0, kFrameMs - sinceLast)));
+}
+
+void CBubbleDlg::DrainQueue()
+{
+    // Within a budget of half a frame, so that input and painting keep their share of the thread;
+    // what is left waits for the next frame, and the worker waits once the queue is full.
+    m_sinceDrain.start();
+    QElapsedTimer budget;
+    budget.start();
+    bool more = true;
+    while (more && budget.elapsed() < kDrainBudgetMs)
+        ApplyCommands(g_overlayQueue.Take(kDrainChunk, more));
+    if (more)
+        ScheduleDrain();
+}
+
+void CBubbleDlg::ApplyCommands(std::vector<OverlayCommand> commands)
+{
+    // Lines in a row are shown as one batch; the other commands keep their place among them.
+    std::vector<BarrageMessage> lines;
+    for (OverlayCommand& command : commands) {
+        if (command.kind == OverlayCommand::Kind::Line) {
+            lines.push_back(std::move(command.line));
+            continue;
+        }
+        AddBarrageMessages(std::move(lines));
+        lines.clear();
+        switch (command.kind) {
+        case OverlayCommand::Kind::Show:
+            show();
+            break;
+        case OverlayCommand::Kind::Hide:
+            hide();
+            break;
+        case OverlayCommand::Kind::Raise:
+            RaiseWithHandle();
+            break;
+        case OverlayCommand::Kind::Line:
+            break;
+        }
+    }
+    AddBarrageMessages(std::move(lines));
 }
 
 bool CBubbleDlg::IsClickThrough() const

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
 
 #include "BarrageMessage.h"
 #include "BubbleCtrlDlg.h"
+#include "OverlayQueue.h"
 #include "UiRichEdit.h"
 #include "WindowMessage.h"
 
@@ -33,6 +35,9 @@ public:
     static constexpr std::size_t kStoreLimit = 500;  // more stored lines than this trigger a trim
     static constexpr std::size_t kTrimCount = 460;
     static constexpr int kTextPointSize = 10;
+    static constexpr qint64 kFrameMs = 16;       // at most one drain of the session's queue per frame
+    static constexpr qint64 kDrainBudgetMs = 8;  // how long one drain may hold the UI thread
+    static constexpr std::size_t kDrainChunk = 128;  // commands laid out together
     static inline const QColor kTitleColour{10, 160, 255};
     static inline const QColor kMessageColour{252, 252, 252};
 
@@ -43,8 +48,14 @@ public:
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnBarrageMsg(WPARAM wParam, LPARAM lParam);
 
+    // Carries out the session's commands in order (see COverlayQueue).
+    void ApplyCommands(std::vector<OverlayCommand> commands);
+
     // Rendering of chat lines (the line store and the view).
     void AddBarrageMessage(BarrageMessage rec);
+    // Stores and shows lines as AddBarrageMessage does one by one, laying out only what survives
+    // the store's trims, in one edit of the view.
+    void AddBarrageMessages(std::vector<BarrageMessage> recs);
     void ShowBarrageMessage(const BarrageMessage& rec);
     void AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine);
     void AppendContent(const std::u16string& text);
@@ -78,12 +89,16 @@ private:
     void SetClickThrough(bool on);
     void OnTimer();
     void RaiseWithHandle();
+    void ScheduleDrain();
+    void DrainQueue();
 
     std::vector<BarrageMessage> m_vecMessages;
     CUiRichEdit m_richEdit;
     CBubbleCtrlDlg m_ctrlDlg;
     bool m_hCtrlWnd = false;  // the handle exists and follows moves
     QTimer m_topmostTimer;
+    QTimer m_drainTimer;
+    QElapsedTimer m_sinceDrain;
     std::function<std::time_t()> m_clock;
     bool m_dragging = false;  // our own move loop, where the window system offers none
     QPoint m_dragOffset;

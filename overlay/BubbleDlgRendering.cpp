@@ -37,21 +37,45 @@ QString toQString(const std::u16string& text) { return QString::fromStdU16String
 
 void CBubbleDlg::AddBarrageMessage(BarrageMessage rec)
 {
-    rec.m_strText = ReplaceImgTags(std::move(rec.m_strText));
-    if (rec.m_strText.empty())
-        return;
-    // Stored as shown: a rebuild lays out no more than the first showing did.
-    rec.m_strName = CutForDisplay(std::move(rec.m_strName), kShownNameLength);
-    rec.m_strText = CutForDisplay(std::move(rec.m_strText), kShownTextLength);
-    rec.m_strTime = timeStamp(m_clock());
-    if (m_vecMessages.size() <= kStoreLimit) {
-        ShowBarrageMessage(rec);
-    } else {
-        m_vecMessages.erase(m_vecMessages.begin(), m_vecMessages.begin() + kTrimCount);
-        RefreshAllMessages();
-        ShowBarrageMessage(rec);  // shown at once, not only at the next rebuild
+    std::vector<BarrageMessage> one;
+    one.push_back(std::move(rec));
+    AddBarrageMessages(std::move(one));
+}
+
+void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
+{
+    // The store first, line by line as the rule goes: more than kStoreLimit lines trims it to the
+    // newest, and the line that triggers the trim is shown at once.
+    std::size_t added = 0;
+    bool trimmed = false;
+    for (BarrageMessage& rec : recs) {
+        rec.m_strText = ReplaceImgTags(std::move(rec.m_strText));
+        if (rec.m_strText.empty())
+            continue;
+        // Stored as shown: a rebuild lays out no more than the first showing did.
+        rec.m_strName = CutForDisplay(std::move(rec.m_strName), kShownNameLength);
+        rec.m_strText = CutForDisplay(std::move(rec.m_strText), kShownTextLength);
+        rec.m_strTime = timeStamp(m_clock());
+        if (m_vecMessages.size() > kStoreLimit) {
+            m_vecMessages.erase(m_vecMessages.begin(), m_vecMessages.begin() + kTrimCount);
+            trimmed = true;
+        }
+        m_vecMessages.push_back(std::move(rec));
+        ++added;
     }
-    m_vecMessages.push_back(std::move(rec));
+    if (added == 0)
+        return;
+    // Then the view, in one edit: after a trim it is rebuilt from what the store kept, so lines
+    // that a later trim in the same batch drops are never laid out.
+    QTextCursor edit(m_richEdit.document());
+    edit.beginEditBlock();
+    if (trimmed) {
+        RefreshAllMessages();
+    } else {
+        for (auto it = m_vecMessages.end() - static_cast<std::ptrdiff_t>(added); it != m_vecMessages.end(); ++it)
+            ShowBarrageMessage(*it);
+    }
+    edit.endEditBlock();
 }
 
 void CBubbleDlg::ShowBarrageMessage(const BarrageMessage& rec)

@@ -97,11 +97,15 @@ void CBarrage::UserStop()
     SetStopService(1);
     WakeService();
     const std::thread::id worker = ThreadId();
+    // A worker waiting on this (UI) thread would wait for ever: for room in the overlay queue, or
+    // for a send.
+    g_overlayQueue.Cancel();
     if (worker != std::thread::id())
-        CancelSendsFrom(worker);  // a line waiting on this thread would wait for ever
+        CancelSendsFrom(worker);
     Stop();
     if (worker != std::thread::id())
         AllowSendsFrom(worker);
+    g_overlayQueue.Allow();
     m_backoff.Reset();  // the worker has ended: the next session starts without a wait
 }
 
@@ -153,10 +157,13 @@ bool CBarrage::RunStep()
     // Idle from now on; cleared before the report, so that a Start answering it is not undone.
     m_bConnect = false;
     if (!m_bStopByUser) {
-        // A user stop has ended this session already; only a live one reports its failure.
-        ShowWindow(g_hBubbleWnd.load(), SW_HIDE);
-        m_bFailed = true;
-        PostWindowMessage(g_hMainWnd.load(), WM_BARRAGE_FAIL, 1, 0);
+        // A user stop has ended this session already; only a live one reports its failure, once
+        // the overlay has taken everything before it, the hiding included.
+        g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Hide, {}});
+        if (g_overlayQueue.WaitUntilEmpty()) {
+            m_bFailed = true;
+            PostWindowMessage(g_hMainWnd.load(), WM_BARRAGE_FAIL, 1, 0);
+        }
     }
     return true;
 }
@@ -232,9 +239,11 @@ bool CBarrage::RunOnce()
     lwsl_notice("Waiting for connect...\n");
     SetSendBuffer(BuildJoinRequest().c_str());
 
-    StartServiceTick(cycle);
+    // libwebsockets sleeps until its socket, one of its timers (keep-alive, time-outs) or
+    // lws_cancel_service wakes it: a quiet room costs no wake-ups, and UserStop's wake-up ends the
+    // wait at once. Each return looks at the stop flag.
     while (g_bStopService.load() == 0) {
-        if (lws_service(cycle.context, kServiceTimeoutMs) < 0)
+        if (lws_service(cycle.context, 0) < 0)
             break;
     }
     destroyContext();
@@ -247,7 +256,7 @@ bool CBarrage::RunOnce()
         BarrageMessage record;
         record.SetName(texts::kSystemMessage);
         record.SetText(texts::kReconnecting);
-        SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&record));
+        g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, std::move(record)});
     }
     return true;
 }

@@ -22,16 +22,20 @@ CycleState* cycleOf(lws* wsi)
     return context ? static_cast<CycleState*>(lws_context_user(context)) : nullptr;
 }
 
-void onServiceTick(lws_sorted_usec_list_t* sul)
+// Ends the cycle: the service loop looks at the stop flag when lws_service returns, which it does
+// after socket events but not after the library's own timers (a handshake time-out, the
+// keep-alive's hang-up), so it is woken as well.
+void endCycle(lws* wsi)
 {
-    CycleState* cycle = lws_container_of(sul, CycleState, serviceTick);
-    lws_sul_schedule(cycle->context, 0, &cycle->serviceTick, onServiceTick, kServiceTimeoutMs * LWS_US_PER_MS);
+    SetStopService(1);
+    if (lws_context* context = wsi ? lws_get_context(wsi) : nullptr)
+        lws_cancel_service(context);
 }
 
-void connectionFailed()
+void connectionFailed(lws* wsi)
 {
     g_strLastError = texts::kConnectFailed;
-    SetStopService(1);
+    endCycle(wsi);
 }
 
 // False when the write failed: the connection is no good and the callback closes it.
@@ -90,11 +94,6 @@ const lws_protocols g_protocols[] = {
     {nullptr, nullptr, 0, 0, 0, nullptr, 0},
 };
 
-void StartServiceTick(CycleState& cycle)
-{
-    lws_sul_schedule(cycle.context, 0, &cycle.serviceTick, onServiceTick, kServiceTimeoutMs * LWS_US_PER_MS);
-}
-
 int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void* in, size_t len)
 {
     switch (reason) {
@@ -108,12 +107,12 @@ int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void*
         // A refused port, a host that does not answer, a failed handshake: the cycle has failed.
         lwsl_notice("LWS_CALLBACK_CLIENT_CONNECTION_ERROR: %s\n",
                     in ? EscapeControlCharacters(static_cast<const char*>(in)).c_str() : "(no reason)");
-        connectionFailed();
+        connectionFailed(wsi);
         break;
     case LWS_CALLBACK_CLOSED:
     case LWS_CALLBACK_CLIENT_CLOSED:
         lwsl_notice("LWS_CALLBACK_CLOSED\n");
-        SetStopService(1);
+        endCycle(wsi);
         break;
     case LWS_CALLBACK_CLOSED_CLIENT_HTTP:
     case LWS_CALLBACK_WSI_DESTROY:
@@ -121,13 +120,15 @@ int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void*
         // its handshake (it timed out, the server hung up) has failed; one that did has closed.
         if (CycleState* cycle = cycleOf(wsi); cycle && !cycle->serviceOver) {
             if (!cycle->established)
-                connectionFailed();
+                connectionFailed(wsi);
             else
-                SetStopService(1);
+                endCycle(wsi);
         }
         break;
     case LWS_CALLBACK_CLIENT_RECEIVE:
         receive(wsi, in, len);
+        if (g_bStopService.load() != 0)
+            endCycle(wsi);  // refused
         break;
     case LWS_CALLBACK_CLIENT_WRITEABLE:
         if (!sendJoinRequest(wsi)) {

@@ -12,15 +12,12 @@
 namespace zandrel {
 
 inline constexpr char kChatProtocolName[] = "zandrel-chat";
-// How long one service call may wait before the loop looks at the stop flag again.
-inline constexpr int kServiceTimeoutMs = 10;
 
 // What one cycle's callbacks share; the context's user pointer. Lives on the worker's stack for the
 // life of the context.
 struct CycleState {
     lws_context* context = nullptr;
     CMessageAssembler assembler;
-    lws_sorted_usec_list_t serviceTick{};
     // The keep-alive: pings on a quiet connection, and a drop when it stays quiet.
     lws_retry_bo_t keepAlive{};
     bool established = false;  // the WebSocket handshake completed
@@ -33,9 +30,5 @@ struct CycleState {
 extern const lws_protocols g_protocols[];
 
 int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* user, void* in, size_t len);
-
-// Makes lws_service return at least every kServiceTimeoutMs, as a service call with that time-out
-// would: libwebsockets 4 sleeps until its next event whatever time-out it is given.
-void StartServiceTick(CycleState& cycle);
 
 }  // namespace zandrel

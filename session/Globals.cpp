@@ -10,6 +10,7 @@ char g_szSendBuffer[kSendBufferSize] = {};
 std::u16string g_strLastError;
 std::atomic<HWND> g_hBubbleWnd{HWND::Null};
 std::atomic<HWND> g_hMainWnd{HWND::Null};
+COverlayQueue g_overlayQueue;
 
 void SetStopService(int value)
 {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CrtSection.h"
+#include "OverlayQueue.h"
 #include "WindowMessage.h"
 
 namespace zandrel {
@@ -23,6 +24,8 @@ extern std::u16string g_strLastError;
 // The overlay and the main window, published on the UI thread before any worker starts.
 extern std::atomic<HWND> g_hBubbleWnd;
 extern std::atomic<HWND> g_hMainWnd;
+// The session's commands for the overlay (g_hBubbleWnd): lines, show, hide, raise, in order.
+extern COverlayQueue g_overlayQueue;
 
 void SetStopService(int value);
 // Copies `text` with its NUL. A text that does not fit is refused whole: false, buffer unchanged.

@@ -92,9 +92,9 @@ void takeUser(const Json::Value& root, BarrageMessage& record)
         record.SetUid(std::move(uid.text));
 }
 
-void deliver(BarrageMessage& record)
+void deliver(OverlayCommand::Kind kind, BarrageMessage record = {})
 {
-    SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&record));
+    g_overlayQueue.Push(g_hBubbleWnd.load(), {kind, std::move(record)});
 }
 
 void logLine(const std::string& name, const std::string& text)
@@ -127,17 +127,16 @@ ServerEvent HandleServerText(const char* data, std::size_t length)
         takeUser(root, record);
         record.SetText(texts::kGiftText);
         logLine(record.m_strName, "");
-        deliver(record);
+        deliver(OverlayCommand::Kind::Line, std::move(record));
         return ServerEvent::Line;
     }
     if (cmd.text == "ack") {
         lwsl_notice("-- join success --\n");
         record.SetName(texts::kSystemInfo);
         record.SetText(texts::kJoinSuccess);
-        deliver(record);
-        const HWND bubble = g_hBubbleWnd.load();
-        ShowWindow(bubble, SW_SHOWNORMAL);
-        SetWindowTopmost(bubble);
+        deliver(OverlayCommand::Kind::Line, std::move(record));
+        deliver(OverlayCommand::Kind::Show);
+        deliver(OverlayCommand::Kind::Raise);
         return ServerEvent::Joined;
     }
     if (cmd.text == "rej") {
@@ -151,7 +150,7 @@ ServerEvent HandleServerText(const char* data, std::size_t length)
     record.SetText(std::move(chat.text));
     takeUser(root, record);
     logLine(record.m_strName, record.m_strText);
-    deliver(record);
+    deliver(OverlayCommand::Kind::Line, std::move(record));
     return ServerEvent::Line;
 }
 

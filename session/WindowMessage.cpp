@@ -113,6 +113,13 @@ void UnregisterWindow(HWND hwnd)
     });
 }
 
+bool IsWindow(HWND hwnd)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.windows.count(static_cast<std::uint32_t>(hwnd)) != 0;
+}
+
 LRESULT SendWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::shared_ptr<IMessageDispatcher> dispatcher = currentDispatcher();
@@ -165,16 +172,6 @@ void PostWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return;
     }
     dispatcher->Queue([hwnd, message, wParam, lParam] { deliverNow(hwnd, message, wParam, lParam); });
-}
-
-void ShowWindow(HWND hwnd, int nCmdShow)
-{
-    SendWindowMessage(hwnd, WM_BARRAGE_SHOW, static_cast<WPARAM>(nCmdShow), 0);
-}
-
-void SetWindowTopmost(HWND hwnd)
-{
-    SendWindowMessage(hwnd, WM_BARRAGE_TOPMOST, 0, 0);
 }
 
 void CancelSendsFrom(std::thread::id sender)

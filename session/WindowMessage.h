@@ -23,13 +23,8 @@ inline constexpr UINT kWmUser = 0x0400;
 inline constexpr UINT WM_BARRAGE_MSG = kWmUser + 100;
 // wParam 1, lParam 0: the session's cycle failed; the reason is in g_strLastError.
 inline constexpr UINT WM_BARRAGE_FAIL = kWmUser + 101;
-// Window operations the session asks of the overlay. wParam: SW_HIDE or SW_SHOWNORMAL.
-inline constexpr UINT WM_BARRAGE_SHOW = kWmUser + 102;
-// Put the window at the top of the always-on-top group without moving, resizing or activating it.
-inline constexpr UINT WM_BARRAGE_TOPMOST = kWmUser + 103;
-
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
+// The overlay queue has commands waiting (see COverlayQueue); wParam and lParam 0.
+inline constexpr UINT WM_BARRAGE_DRAIN = kWmUser + 102;
 
 // A window that receives messages. Called on the UI thread only.
 class IMessageReceiver {
@@ -57,6 +52,8 @@ void InstallDispatcher(std::shared_ptr<IMessageDispatcher> dispatcher);
 // the receiver is not called any more, nor still being called on another thread.
 HWND RegisterWindow(IMessageReceiver& receiver);
 void UnregisterWindow(HWND hwnd);
+// Whether `hwnd` names a registered window now.
+bool IsWindow(HWND hwnd);
 
 // Delivers the message and returns once the receiver has handled it on the UI thread; a call on the
 // UI thread is handled directly. Returns the receiver's result, or 0 when the window does not exist
@@ -66,8 +63,6 @@ LRESULT SendWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // Queues the message and returns at once. Nothing in it may point at the sender's stack.
 void PostWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-void ShowWindow(HWND hwnd, int nCmdShow);
-void SetWindowTopmost(HWND hwnd);
 
 // Any thread: sends from `sender` that wait, and any it makes later, return 0 at once until
 // AllowSendsFrom. This is how a stop on the UI thread frees a worker that waits on the UI thread.

@@ -22,7 +22,7 @@ protected:
 
     void Show()
     {
-        m_overlay.OnWindowMessage(WM_BARRAGE_SHOW, SW_SHOWNORMAL, 0);
+        m_overlay.ApplyCommands({{OverlayCommand::Kind::Show, {}}});
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_overlay));
     }
     LRESULT Send(WPARAM wParam, LPARAM lParam) { return m_overlay.OnWindowMessage(WM_BARRAGE_MSG, wParam, lParam); }
@@ -107,7 +107,7 @@ TEST_F(Overlay, ShowingShowsTheHandleAndKeepsOnTopHidingStopsBoth)
     Show();
     EXPECT_TRUE(m_overlay.CtrlDlg().isVisible());
     EXPECT_TRUE(m_overlay.IsKeptOnTop());
-    m_overlay.OnWindowMessage(WM_BARRAGE_SHOW, SW_HIDE, 0);
+    m_overlay.ApplyCommands({{OverlayCommand::Kind::Hide, {}}});
     EXPECT_FALSE(m_overlay.isVisible());
     EXPECT_FALSE(m_overlay.CtrlDlg().isVisible());
     EXPECT_FALSE(m_overlay.IsKeptOnTop());
@@ -211,7 +211,7 @@ TEST_F(Overlay, TheHandleLocksTheRealOverlay)
     CBubbleCtrlDlg& handle = m_overlay.CtrlDlg();
     QTest::mouseClick(&handle, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_TRUE(m_overlay.IsClickThrough());
-    m_overlay.OnWindowMessage(WM_BARRAGE_SHOW, SW_HIDE, 0);
+    m_overlay.ApplyCommands({{OverlayCommand::Kind::Hide, {}}});
     Show();
     EXPECT_TRUE(m_overlay.IsClickThrough());  // the lock survives hiding and showing
     QTest::mouseClick(&handle, Qt::LeftButton, {}, QPoint(10, 10));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Globals.h"
+
 namespace zandrel::test {
 
 RecordingWindow::RecordingWindow() : m_handle(RegisterWindow(*this)) {}
@@ -26,18 +28,21 @@ LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
             event.locked = *reinterpret_cast<const bool*>(lParam);
         }
         break;
-    case WM_BARRAGE_SHOW:
-        event.kind = wParam == static_cast<WPARAM>(SW_HIDE) ? RecordedEvent::Kind::Hide : RecordedEvent::Kind::Show;
-        break;
-    case WM_BARRAGE_TOPMOST:
-        event.kind = RecordedEvent::Kind::Topmost;
-        break;
+    case WM_BARRAGE_DRAIN:
+        TakeQueuedCommands(onMessage);
+        return 1;
     case WM_BARRAGE_FAIL:
         event.kind = RecordedEvent::Kind::Fail;
         break;
     default:
         break;
     }
+    Record(std::move(event), onMessage);
+    return 1;
+}
+
+void RecordingWindow::Record(RecordedEvent event, const std::function<void(RecordedEvent::Kind)>& onMessage)
+{
     if (onMessage)
         onMessage(event.kind);
     {
@@ -49,7 +54,33 @@ LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
         m_events.push_back(std::move(event));
     }
     m_changed.notify_all();
-    return 1;
+}
+
+void RecordingWindow::TakeQueuedCommands(const std::function<void(RecordedEvent::Kind)>& onMessage)
+{
+    // All of them, as they come: the overlay's own drain is what a test stands in for.
+    bool more = true;
+    while (more) {
+        for (OverlayCommand& command : g_overlayQueue.Take(64, more)) {
+            RecordedEvent event{RecordedEvent::Kind::Other, {}, 0, 0};
+            switch (command.kind) {
+            case OverlayCommand::Kind::Line:
+                event.kind = RecordedEvent::Kind::Line;
+                event.line = std::move(command.line);
+                break;
+            case OverlayCommand::Kind::Show:
+                event.kind = RecordedEvent::Kind::Show;
+                break;
+            case OverlayCommand::Kind::Hide:
+                event.kind = RecordedEvent::Kind::Hide;
+                break;
+            case OverlayCommand::Kind::Raise:
+                event.kind = RecordedEvent::Kind::Topmost;
+                break;
+            }
+            Record(std::move(event), onMessage);
+        }
+    }
 }
 
 std::vector<RecordedEvent> RecordingWindow::Events() const

@@ -1,7 +1,8 @@
 #pragma once
 
 // A receiver that records what the session sends to the overlay or the main window, in order, and
-// lets a test wait for a condition on the record with a time-out.
+// lets a test wait for a condition on the record with a time-out. Standing in for the overlay, it
+// takes the session's commands from the overlay queue as the overlay does.
 
 #include <chrono>
 #include <condition_variable>
@@ -50,6 +51,10 @@ public:
     void SetOnMessage(std::function<void(RecordedEvent::Kind)> hook);
 
 private:
+    // WM_BARRAGE_DRAIN: records what waits in g_overlayQueue, each command as its event.
+    void TakeQueuedCommands(const std::function<void(RecordedEvent::Kind)>& onMessage);
+    void Record(RecordedEvent event, const std::function<void(RecordedEvent::Kind)>& onMessage);
+
     HWND m_handle;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
