@@ -20,6 +20,9 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
             .arg(QString::fromLatin1(kLookupHostVariable), QString::fromLatin1(kDefaultLookupHost)),
         QStringLiteral("host[:port]"));
     parser.addOption(lookupHost);
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
+    parser.addOption(quiet);
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -40,6 +43,7 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
         return false;
     }
     options.lookupHost = host;
+    options.quiet = parser.isSet(quiet);
     return true;
 }
 

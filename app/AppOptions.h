@@ -6,6 +6,7 @@ namespace zandrel {
 
 struct AppOptions {
     QString lookupHost;  // host or host:port of the chat-server lookup
+    bool quiet = false;  // log errors and warnings only, not every line
 };
 
 // Reads the command line and the environment: --lookup-host beats ZANDREL_LOOKUP_HOST, which beats

@@ -44,6 +44,7 @@ int CZandrelApp::Run()
     // program, the overlay and its lock handle included. Closing it ends the event loop, and it is
     // destroyed before the application object, so its session stops first.
     auto dialog = std::make_unique<CZandrelDlg>();
+    dialog->Session().SetQuiet(options.quiet);
     QObject::connect(dialog.get(), &QDialog::finished, &m_app, &QApplication::quit);
     dialog->show();
     QApplication::exec();

@@ -64,6 +64,8 @@ CBubbleDlg::CBubbleDlg()
     connect(&m_topmostTimer, &QTimer::timeout, this, [this] { OnTimer(); });
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, [this] { DrainQueue(); });
+    m_frameTimer.setSingleShot(true);
+    connect(&m_frameTimer, &QTimer::timeout, this, [this] { OnFrame(); });
 
     winId();  // the native window exists from now on, hidden, so its input flags can change live
     m_hCtrlWnd = true;
@@ -142,19 +144,26 @@ LRESULT CBubbleDlg::OnBarrageMsg(WPARAM wParam, LPARAM lParam)
 
 void CBubbleDlg::ScheduleDrain()
 {
-    // At most one drain per display frame: lines that arrive faster are shown in batches, with one
-    // layout and one paint each.
-    if (m_drainTimer.isActive())
-        return;
-    const qint64 sinceLast = m_sinceDrain.isValid() ? m_sinceDrain.elapsed() : kFrameMs;
-    m_drainTimer.start(static_cast<int>(std::max<qint64>(0, kFrameMs - sinceLast)));
+    // The next turn of the event loop: whatever input waits is handled first.
+    if (!m_drainTimer.isActive())
+        m_drainTimer.start(0);
 }
 
 void CBubbleDlg::DrainQueue()
 {
+    // The view repaints at most once per display frame: a drain that comes sooner than a frame
+    // after the last paint holds painting back until the frame is due, and the lines of every drain
+    // up to then appear together.
+    if (!m_frameTimer.isActive()) {
+        if (m_sinceFrame.isValid() && m_sinceFrame.elapsed() < kFrameMs) {
+            m_richEdit.viewport()->setUpdatesEnabled(false);
+            m_frameTimer.start(static_cast<int>(kFrameMs - m_sinceFrame.elapsed()));
+        } else {
+            m_sinceFrame.start();  // this drain paints now
+        }
+    }
     // Within a budget of half a frame, so that input and painting keep their share of the thread;
-    // what is left waits for the next frame, and the worker waits once the queue is full.
-    m_sinceDrain.start();
+    // the rest waits for the next turn, and the worker waits once the queue is full.
     QElapsedTimer budget;
     budget.start();
     bool more = true;
@@ -162,6 +171,12 @@ void CBubbleDlg::DrainQueue()
         ApplyCommands(g_overlayQueue.Take(kDrainChunk, more));
     if (more)
         ScheduleDrain();
+}
+
+void CBubbleDlg::OnFrame()
+{
+    m_sinceFrame.start();
+    m_richEdit.viewport()->setUpdatesEnabled(true);  // repaints what the held drains changed
 }
 
 void CBubbleDlg::ApplyCommands(std::vector<OverlayCommand> commands)

@@ -35,8 +35,8 @@ public:
     static constexpr std::size_t kStoreLimit = 500;  // more stored lines than this trigger a trim
     static constexpr std::size_t kTrimCount = 460;
     static constexpr int kTextPointSize = 10;
-    static constexpr qint64 kFrameMs = 16;       // at most one drain of the session's queue per frame
-    static constexpr qint64 kDrainBudgetMs = 8;  // how long one drain may hold the UI thread
+    static constexpr qint64 kFrameMs = 16;       // at most one paint of the view per display frame
+    static constexpr qint64 kDrainBudgetMs = 8;  // how long one drain of the session's queue may take
     static constexpr std::size_t kDrainChunk = 128;  // commands laid out together
     static inline const QColor kTitleColour{10, 160, 255};
     static inline const QColor kMessageColour{252, 252, 252};
@@ -91,6 +91,7 @@ private:
     void RaiseWithHandle();
     void ScheduleDrain();
     void DrainQueue();
+    void OnFrame();
 
     std::vector<BarrageMessage> m_vecMessages;
     CUiRichEdit m_richEdit;
@@ -98,7 +99,8 @@ private:
     bool m_hCtrlWnd = false;  // the handle exists and follows moves
     QTimer m_topmostTimer;
     QTimer m_drainTimer;
-    QElapsedTimer m_sinceDrain;
+    QTimer m_frameTimer;       // running while painting is held back until the frame is due
+    QElapsedTimer m_sinceFrame;
     std::function<std::time_t()> m_clock;
     bool m_dragging = false;  // our own move loop, where the window system offers none
     QPoint m_dragOffset;

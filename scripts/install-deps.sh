@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Zandrel need.
-# Does nothing when they are all installed already.
+# Installs the Debian 12 packages that building, running and testing Zandrel need; with --bench,
+# also what the end-to-end benchmark needs (Chromium). Does nothing when they are all installed.
 set -euo pipefail
 
 packages=(
@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr
   fonts-wqy-microhei
 )
+[ "${1:-}" = "--bench" ] && packages+=(chromium)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -56,6 +56,8 @@ void CBarrage::SetClock(std::function<std::int32_t()> clock)
 
 void CBarrage::SetLogLevel(int levels) { m_nLogLevel = levels; }
 
+void CBarrage::SetQuiet(bool quiet) { SetLogLevel(quiet ? LLL_ERR | LLL_WARN : kDefaultLogLevels); }
+
 void CBarrage::SetTimings(const SessionTimings& timings)
 {
     std::lock_guard lock(m_settingsMutex);

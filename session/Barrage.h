@@ -62,6 +62,8 @@ public:
     void SetClock(std::function<std::int32_t()> clock);
     // libwebsockets' log levels for each cycle (default: error, warning and notice).
     void SetLogLevel(int levels);
+    // Errors and warnings only: no notice per line (for streamers who keep standard error).
+    void SetQuiet(bool quiet);
     // Both take effect at the next cycle.
     void SetTimings(const SessionTimings& timings);
     // Where host names are resolved (the system's resolver by default).

@@ -123,6 +123,27 @@ TEST_F(Rendering, LongNamesAndTextsAreCutWithAnEllipsis)
     }
 }
 
+// A batch of lines ends as the same lines one by one would: the same store and the same view, with
+// the trims the batch went through.
+TEST_F(Rendering, ABatchEndsAsTheSameLinesOneByOne)
+{
+    for (const std::size_t count : {std::size_t{10}, std::size_t{501}, std::size_t{502}, std::size_t{1200}}) {
+        SCOPED_TRACE(count);
+        std::vector<BarrageMessage> lines;
+        for (std::size_t i = 0; i < count; ++i)
+            lines.push_back(line("u" + std::to_string(i), i % 7 == 3 ? "" : "text " + std::to_string(i)));
+        CBubbleDlg oneByOne;
+        oneByOne.SetClock([this] { return m_now; });
+        for (const BarrageMessage& rec : lines)
+            oneByOne.AddBarrageMessage(rec);
+        CBubbleDlg batched;
+        batched.SetClock([this] { return m_now; });
+        batched.AddBarrageMessages(lines);
+        EXPECT_EQ(batched.Messages(), oneByOne.Messages());
+        EXPECT_EQ(batched.RichEdit().toPlainText(), oneByOne.RichEdit().toPlainText());
+    }
+}
+
 TEST_F(Rendering, LinksInNamesAndTextsAreLinkRuns)
 {
     m_overlay.AddBarrageMessage(line("http://n", "see http://a.b/c now"));
