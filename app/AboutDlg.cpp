@@ -20,7 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setGeometry(iconRect);
     icon->setPixmap(QApplication::windowIcon().pixmap(iconRect.size()));
 
-    // Two units taller than the template's lines: at 8 units the descenders of this font are cut.
+    // The two lines of text are 10 units tall: at 8 the descenders of this font are cut.
     auto* name = new QLabel(QStringLiteral("Zandrel, Version 1.0"), this);
     name->setGeometry(DialogRect(42, 13, 114, 10));
     auto* copyright = new QLabel(QStringLiteral("Copyright (C) 2026"), this);

@@ -21,8 +21,9 @@
 namespace zandrel {
 namespace {
 
-// The font whose character cell (ascent plus descent) comes nearest to `cellHeight` pixels, as a
-// positive LOGFONT height asks; a font's em size is smaller than its cell.
+// The font whose character cell (ascent plus descent) comes nearest to `cellHeight` pixels: the
+// room field asks for text of that height, line spacing included, and a font's em size is smaller
+// than its cell.
 QFont fontWithCellHeight(QFont font, int cellHeight)
 {
     int best = cellHeight;

@@ -6,9 +6,10 @@
 
 namespace zandrel {
 
-// The windows keep the geometry of their dialog templates, which are laid out in dialog units of an
-// 8-point dialog font: 6 x 13 pixels of base unit at 96 DPI, so a horizontal unit is 1.5 pixels
-// and a vertical one 1.625. Rounded like MulDiv. Qt scales the pixels for high DPI.
+// The windows' geometry is given in layout units that scale with an 8-point font: at 96 DPI a
+// horizontal unit is 1.5 pixels and a vertical one 1.625 (a base unit of 6 x 13 pixels, over 4 and
+// 8). Each result is rounded to the nearest pixel, halves away from zero. Qt scales the pixels for
+// high DPI.
 constexpr int DialogUnitsToPixelsX(int units) { return (units * 6 + (units >= 0 ? 2 : -2)) / 4; }
 constexpr int DialogUnitsToPixelsY(int units) { return (units * 13 + (units >= 0 ? 4 : -4)) / 8; }
 

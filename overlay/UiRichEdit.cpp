@@ -90,8 +90,8 @@ bool CUiRichEdit::AppendText(const QString& text, const QTextCharFormat& format)
     if (hadSelection) {
         setTextCursor(before);
     } else {
-        // Posted, like the scroll message it stands for: it runs once the caller's handling is done.
-        // One pending scroll serves any number of appends before it.
+        // Queued, so that it runs once the caller's handling is done and the view has laid out what
+        // was appended. One pending scroll serves any number of appends before it.
         if (!m_bScrollPosted) {
             m_bScrollPosted = true;
             QMetaObject::invokeMethod(
