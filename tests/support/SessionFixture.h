@@ -45,13 +45,15 @@ protected:
     // The stop as the main window makes it: on the UI thread, which the worker may be waiting on.
     // It runs on a thread of its own, so that a stop that hangs cannot hang the test: after `bound`
     // the test program ends with a message (the stopping thread still uses this fixture, so going
-    // on would not be safe). Returns once the stop has returned.
+    // on would not be safe). Returns once the stop has returned and the UI thread has taken what
+    // the stopped session had queued for the overlay.
     void StopOnUiThread(std::chrono::seconds bound = std::chrono::seconds(10))
     {
         auto stopped = std::make_shared<std::promise<void>>();
         std::future<void> done = stopped->get_future();
         std::thread([this, stopped] {
             m_ui.RunSync([this] { m_session.UserStop(); });
+            m_ui.RunSync([] {});  // after the drains posted before it
             stopped->set_value();
         }).detach();
         if (done.wait_for(bound) != std::future_status::ready) {
