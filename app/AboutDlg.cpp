@@ -1,11 +1,11 @@
-#include "AboutDlg.h"
+#include "app/AboutDlg.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 
-#include "DialogUnits.h"
+#include "overlay/DialogUnits.h"
 
 namespace zandrel {
 

@@ -1,9 +1,9 @@
-#include "AppOptions.h"
+#include "app/AppOptions.h"
 
 #include <QCommandLineParser>
 #include <QProcessEnvironment>
 
-#include "ChatServerLookup.h"
+#include "lookup/ChatServerLookup.h"
 
 namespace zandrel {
 

@@ -1,4 +1,4 @@
-#include "QtMessageDispatcher.h"
+#include "app/QtMessageDispatcher.h"
 
 #include <QThread>
 

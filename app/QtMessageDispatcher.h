@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
 
 namespace zandrel {
 

@@ -1,6 +1,8 @@
-#include "RoomNumber.h"
+#include "app/RoomNumber.h"
 
 #include <climits>
+
+#include "base/DecimalText.h"
 
 namespace zandrel {
 
@@ -12,12 +14,8 @@ int RoomNumberFromText(std::string_view text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
+    // Up to one past INT_MAX, which a minus sign makes INT_MIN.
+    const long long value = SaturatingDecimal(text.substr(i), static_cast<long long>(INT_MAX) + 1);
     if (negative)
         return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);

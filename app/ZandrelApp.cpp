@@ -1,16 +1,16 @@
-#include "ZandrelApp.h"
+#include "app/ZandrelApp.h"
 
 #include <cstdio>
 #include <memory>
 
 #include <QIcon>
 
-#include "AppOptions.h"
-#include "ChatServerLookup.h"
-#include "HttpRequest.h"
-#include "QtMessageDispatcher.h"
-#include "WindowMessage.h"
-#include "ZandrelDlg.h"
+#include "app/AppOptions.h"
+#include "app/QtMessageDispatcher.h"
+#include "app/ZandrelDlg.h"
+#include "base/WindowMessage.h"
+#include "lookup/ChatServerLookup.h"
+#include "lookup/HttpRequest.h"
 
 namespace zandrel {
 

@@ -1,4 +1,4 @@
-#include "ZandrelDlg.h"
+#include "app/ZandrelDlg.h"
 
 #include <climits>
 #include <cstdlib>
@@ -10,13 +10,13 @@
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 
-#include "AboutDlg.h"
-#include "ChatServerLookup.h"
-#include "DialogUnits.h"
-#include "MessageBox.h"
-#include "Globals.h"
-#include "RoomNumber.h"
-#include "TextCodec.h"
+#include "app/AboutDlg.h"
+#include "app/MessageBox.h"
+#include "app/RoomNumber.h"
+#include "base/TextCodec.h"
+#include "lookup/ChatServerLookup.h"
+#include "overlay/DialogUnits.h"
+#include "session/Globals.h"
 
 namespace zandrel {
 namespace {

@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Barrage.h"
-#include "BubbleDlg.h"
-#include "ChatServerLookupTask.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "lookup/ChatServerLookupTask.h"
+#include "overlay/BubbleDlg.h"
+#include "session/Barrage.h"
 
 namespace zandrel {
 

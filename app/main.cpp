@@ -1,4 +1,4 @@
-#include "ZandrelApp.h"
+#include "app/ZandrelApp.h"
 
 int main(int argc, char** argv)
 {

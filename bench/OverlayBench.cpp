@@ -16,12 +16,12 @@
 
 #include <malloc.h>
 
-#include "BubbleDlg.h"
-#include "Globals.h"
-#include "QtMessageDispatcher.h"
-#include "TextCodec.h"
-#include "UiRichEdit.h"
-#include "WindowMessage.h"
+#include "app/QtMessageDispatcher.h"
+#include "base/TextCodec.h"
+#include "base/WindowMessage.h"
+#include "overlay/BubbleDlg.h"
+#include "overlay/UiRichEdit.h"
+#include "session/Globals.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 
 #include <libwebsockets.h>
 
-#include "EscapeDecoding.h"
-#include "Globals.h"
-#include "JoinRequest.h"
-#include "Md5.h"
-#include "ServerText.h"
-#include "TextCodec.h"
-#include "WindowMessage.h"
+#include "base/Md5.h"
+#include "base/TextCodec.h"
+#include "base/WindowMessage.h"
+#include "session/EscapeDecoding.h"
+#include "session/Globals.h"
+#include "session/JoinRequest.h"
+#include "session/ServerText.h"
 
 namespace {
 

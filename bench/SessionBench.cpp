@@ -11,11 +11,11 @@
 
 #include <libwebsockets.h>
 
-#include "Barrage.h"
-#include "BarrageMessage.h"
-#include "DemoServer.h"
-#include "Globals.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "demo/DemoServer.h"
+#include "session/Barrage.h"
+#include "session/BarrageMessage.h"
+#include "session/Globals.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "DemoOptions.h"
+#include "demo/DemoOptions.h"
 
 #include <charconv>
 #include <random>
 #include <string_view>
 
-#include "LookupFaults.h"
-#include "RoomModes.h"
+#include "demo/LookupFaults.h"
+#include "demo/RoomModes.h"
 
 namespace zandrel::demo {
 namespace {

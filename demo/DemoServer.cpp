@@ -1,4 +1,4 @@
-#include "DemoServer.h"
+#include "demo/DemoServer.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,9 +8,9 @@
 #include <fstream>
 #include <type_traits>
 
-#include "AudiencePage.h"
-#include "JoinCheck.h"
-#include "JoinRequest.h"
+#include "demo/AudiencePage.h"
+#include "demo/JoinCheck.h"
+#include "session/JoinRequest.h"
 
 namespace zandrel::demo {
 namespace {

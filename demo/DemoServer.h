@@ -11,10 +11,10 @@
 
 #include <libwebsockets.h>
 
-#include "DemoOptions.h"
-#include "LookupFaults.h"
-#include "RoomContent.h"
-#include "RoomModes.h"
+#include "demo/DemoOptions.h"
+#include "demo/LookupFaults.h"
+#include "demo/RoomContent.h"
+#include "demo/RoomModes.h"
 
 namespace zandrel::demo {
 

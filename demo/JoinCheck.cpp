@@ -1,4 +1,4 @@
-#include "JoinCheck.h"
+#include "demo/JoinCheck.h"
 
 #include <charconv>
 #include <exception>
@@ -6,8 +6,8 @@
 
 #include <json/json.h>
 
-#include "JoinRequest.h"
-#include "Md5.h"
+#include "base/Md5.h"
+#include "session/JoinRequest.h"
 
 namespace zandrel::demo {
 namespace {

@@ -1,4 +1,4 @@
-#include "LookupFaults.h"
+#include "demo/LookupFaults.h"
 
 namespace zandrel::demo {
 

@@ -1,4 +1,4 @@
-#include "PhpJson.h"
+#include "demo/PhpJson.h"
 
 #include <cstdio>
 

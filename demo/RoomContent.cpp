@@ -1,8 +1,8 @@
-#include "RoomContent.h"
+#include "demo/RoomContent.h"
 
 #include <array>
 
-#include "PhpJson.h"
+#include "demo/PhpJson.h"
 
 namespace zandrel::demo {
 namespace {

@@ -1,4 +1,4 @@
-#include "RoomModes.h"
+#include "demo/RoomModes.h"
 
 namespace zandrel::demo {
 

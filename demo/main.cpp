@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "DemoOptions.h"
-#include "DemoServer.h"
+#include "demo/DemoOptions.h"
+#include "demo/DemoServer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "EscapeDecoding.h"
-#include "FuzzCheck.h"
+#include "fuzz/FuzzCheck.h"
+#include "session/EscapeDecoding.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "ChatServerLookup.h"
-#include "FuzzCheck.h"
+#include "fuzz/FuzzCheck.h"
+#include "lookup/ChatServerLookup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

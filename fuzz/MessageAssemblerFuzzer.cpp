@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
-#include "MessageAssembler.h"
+#include "fuzz/FuzzCheck.h"
+#include "session/MessageAssembler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

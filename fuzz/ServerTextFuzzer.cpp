@@ -8,10 +8,10 @@
 
 #include <libwebsockets.h>
 
-#include "FuzzCheck.h"
-#include "Globals.h"
-#include "ProtocolTexts.h"
-#include "ServerText.h"
+#include "fuzz/FuzzCheck.h"
+#include "session/Globals.h"
+#include "session/ProtocolTexts.h"
+#include "session/ServerText.h"
 
 namespace {
 

@@ -9,20 +9,23 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
-#include "TextCodec.h"
+#include "base/TextCodec.h"
+#include "base/Unicode.h"
+#include "fuzz/FuzzCheck.h"
 
 namespace {
+
+using namespace zandrel;
 
 bool hasLoneSurrogate(std::u16string_view text)
 {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+        if (IsHighSurrogate(unit)) {
+            if (i + 1 >= text.size() || !IsLowSurrogate(text[i + 1]))
                 return true;
             ++i;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        } else if (IsLowSurrogate(unit)) {
             return true;
         }
     }
@@ -33,7 +36,6 @@ bool hasLoneSurrogate(std::u16string_view text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace zandrel;
     // Bytes as the program's code page.
     const std::u16string decoded = AnsiToWide(std::string_view(reinterpret_cast<const char*>(data), size));
     FUZZ_CHECK(!hasLoneSurrogate(decoded));

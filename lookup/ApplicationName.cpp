@@ -1,4 +1,4 @@
-#include "ApplicationName.h"
+#include "lookup/ApplicationName.h"
 
 #include <filesystem>
 #include <system_error>

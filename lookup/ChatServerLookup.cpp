@@ -1,10 +1,11 @@
-#include "ChatServerLookup.h"
+#include "lookup/ChatServerLookup.h"
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
 
-#include "TextCodec.h"
+#include "base/DecimalText.h"
+#include "base/TextCodec.h"
 
 namespace zandrel {
 namespace {
@@ -101,16 +102,8 @@ bool ParseChatServerReply(std::string_view body, std::string& host, int& port, s
         errorText = kLookupBadAddressText;
         return false;
     }
-    // Decimal value as atoi reads it, except that it saturates instead of overflowing.
-    long long value = 0;
-    for (const char c : portText) {
-        value = value * 10 + (c - '0');
-        if (value > INT_MAX) {
-            value = INT_MAX;
-            break;
-        }
-    }
-    port = static_cast<int>(value);
+    // As atoi reads it, except that it saturates instead of overflowing.
+    port = static_cast<int>(SaturatingDecimal(portText, INT_MAX));
     return true;
 }
 

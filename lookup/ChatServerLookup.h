@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "HttpRequest.h"
+#include "lookup/HttpRequest.h"
 
 namespace zandrel {
 

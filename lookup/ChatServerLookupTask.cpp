@@ -1,7 +1,7 @@
-#include "ChatServerLookupTask.h"
+#include "lookup/ChatServerLookupTask.h"
 
-#include "ChatServerLookup.h"
-#include "HttpRequest.h"
+#include "lookup/ChatServerLookup.h"
+#include "lookup/HttpRequest.h"
 
 namespace zandrel {
 

@@ -1,10 +1,10 @@
-#include "HttpRequest.h"
+#include "lookup/HttpRequest.h"
 
 #include <memory>
 
 #include <curl/curl.h>
 
-#include "ApplicationName.h"
+#include "lookup/ApplicationName.h"
 
 namespace zandrel {
 namespace {

@@ -1,12 +1,12 @@
-#include "BubbleCtrlDlg.h"
+#include "overlay/BubbleCtrlDlg.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
 
-#include "Globals.h"
-#include "OverlayWindowFlags.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "overlay/OverlayWindowFlags.h"
+#include "session/Globals.h"
 
 namespace zandrel {
 

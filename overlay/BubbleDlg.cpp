@@ -1,4 +1,4 @@
-#include "BubbleDlg.h"
+#include "overlay/BubbleDlg.h"
 
 #include <algorithm>
 
@@ -10,10 +10,10 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "DialogUnits.h"
-#include "Globals.h"
-#include "OverlayPlacement.h"
-#include "OverlayWindowFlags.h"
+#include "overlay/DialogUnits.h"
+#include "overlay/OverlayPlacement.h"
+#include "overlay/OverlayWindowFlags.h"
+#include "session/Globals.h"
 
 namespace zandrel {
 namespace {

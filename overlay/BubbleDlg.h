@@ -10,11 +10,11 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "BarrageMessage.h"
-#include "BubbleCtrlDlg.h"
-#include "OverlayQueue.h"
-#include "UiRichEdit.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "overlay/BubbleCtrlDlg.h"
+#include "overlay/UiRichEdit.h"
+#include "session/BarrageMessage.h"
+#include "session/OverlayQueue.h"
 
 namespace zandrel {
 

@@ -6,10 +6,10 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
-#include "BubbleDlg.h"
-#include "DisplayCut.h"
-#include "ImgTags.h"
-#include "TextCodec.h"
+#include "base/TextCodec.h"
+#include "overlay/BubbleDlg.h"
+#include "overlay/DisplayCut.h"
+#include "overlay/ImgTags.h"
 
 namespace zandrel {
 namespace {

@@ -1,8 +1,9 @@
-#include "DisplayCut.h"
+#include "overlay/DisplayCut.h"
 
 #include <algorithm>
 
-#include "TextCodec.h"
+#include "base/TextCodec.h"
+#include "base/Unicode.h"
 
 namespace zandrel {
 
@@ -18,7 +19,7 @@ std::string CutForDisplay(std::string text, std::size_t limit)
     if (wide.size() <= limit)
         return text;
     std::size_t keep = limit - 1;
-    if (keep > 0 && wide[keep - 1] >= 0xD800 && wide[keep - 1] <= 0xDBFF)
+    if (keep > 0 && IsHighSurrogate(wide[keep - 1]))
         --keep;  // the high half of a pair whose low half would be cut off
     wide.resize(keep);
     wide += u'\u2026';

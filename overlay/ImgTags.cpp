@@ -1,4 +1,4 @@
-#include "ImgTags.h"
+#include "overlay/ImgTags.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "OverlayPlacement.h"
+#include "overlay/OverlayPlacement.h"
 
 namespace zandrel {
 

@@ -1,4 +1,4 @@
-#include "UiRichEdit.h"
+#include "overlay/UiRichEdit.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "CommandEvent.h"
+#include "overlay/CommandEvent.h"
 
 namespace zandrel {
 namespace {

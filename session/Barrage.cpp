@@ -1,13 +1,13 @@
-#include "Barrage.h"
+#include "session/Barrage.h"
 
 #include <libwebsockets.h>
 
-#include "BarrageCallback.h"
-#include "BarrageMessage.h"
-#include "Globals.h"
-#include "JoinRequest.h"
-#include "ProtocolTexts.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "session/BarrageCallback.h"
+#include "session/BarrageMessage.h"
+#include "session/Globals.h"
+#include "session/JoinRequest.h"
+#include "session/ProtocolTexts.h"
 
 namespace zandrel {
 namespace {

@@ -7,9 +7,9 @@
 #include <mutex>
 #include <string>
 
-#include "BaseThread.h"
-#include "HostResolution.h"
-#include "ReconnectBackoff.h"
+#include "base/BaseThread.h"
+#include "base/HostResolution.h"
+#include "session/ReconnectBackoff.h"
 
 struct lws_context;
 
@@ -50,7 +50,6 @@ public:
 
     // Clears the stop marks and starts the worker (or lets an idle one start cycles again).
     bool Start() override;
-    bool Stop() override { return CBaseThread::Stop(); }
     // Ends the session and waits for the worker. Prompt: it wakes the worker's service call and
     // cancels a line delivery that waits on this (UI) thread. No cycle begins once it has begun.
     void UserStop();

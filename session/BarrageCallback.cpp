@@ -1,14 +1,14 @@
-#include "BarrageCallback.h"
+#include "session/BarrageCallback.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "Globals.h"
-#include "ProtocolTexts.h"
-#include "LogText.h"
-#include "ServerText.h"
+#include "base/LogText.h"
+#include "session/Globals.h"
+#include "session/ProtocolTexts.h"
+#include "session/ServerText.h"
 
 namespace zandrel {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <libwebsockets.h>
 
-#include "MessageAssembler.h"
+#include "session/MessageAssembler.h"
 
 namespace zandrel {
 

@@ -1,9 +1,10 @@
-#include "EscapeDecoding.h"
+#include "session/EscapeDecoding.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "TextCodec.h"
+#include "base/TextCodec.h"
+#include "base/Unicode.h"
 
 namespace zandrel {
 namespace {
@@ -135,15 +136,15 @@ std::size_t rewriteString(std::string_view s, std::size_t begin, std::string& ou
             }
             char32_t codePoint = *unit;
             std::size_t used = 6;
-            if (codePoint >= 0xD800 && codePoint <= 0xDBFF) {
+            if (IsHighSurrogate(codePoint)) {
                 const std::optional<char32_t> low = escapeAt(contents, i + 6);
-                if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
-                    codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (*low - 0xDC00);
+                if (low && IsLowSurrogate(*low)) {
+                    codePoint = JoinSurrogates(codePoint, *low);
                     used = 12;
                 } else {
                     codePoint = 0xFFFD;
                 }
-            } else if (codePoint >= 0xDC00 && codePoint <= 0xDFFF) {
+            } else if (IsLowSurrogate(codePoint)) {
                 codePoint = 0xFFFD;
             }
             pending.push_back(codePoint);

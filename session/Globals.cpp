@@ -1,4 +1,4 @@
-#include "Globals.h"
+#include "session/Globals.h"
 
 #include <cstring>
 

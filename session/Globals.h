@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <string>
 
-#include "CrtSection.h"
-#include "OverlayQueue.h"
-#include "WindowMessage.h"
+#include "base/CrtSection.h"
+#include "base/WindowMessage.h"
+#include "session/OverlayQueue.h"
 
 namespace zandrel {
 

@@ -1,4 +1,4 @@
-#include "JoinRequest.h"
+#include "session/JoinRequest.h"
 
 #include <cstdio>
 #include <ctime>
@@ -6,7 +6,7 @@
 
 #include <json/json.h>
 
-#include "Md5.h"
+#include "base/Md5.h"
 
 #if defined(__linux__)
 #include <sys/random.h>

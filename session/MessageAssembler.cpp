@@ -1,4 +1,4 @@
-#include "MessageAssembler.h"
+#include "session/MessageAssembler.h"
 
 namespace zandrel {
 

@@ -1,4 +1,4 @@
-#include "OverlayQueue.h"
+#include "session/OverlayQueue.h"
 
 #include <algorithm>
 #include <iterator>

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "BarrageMessage.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "session/BarrageMessage.h"
 
 namespace zandrel {
 

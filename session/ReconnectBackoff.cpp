@@ -1,4 +1,4 @@
-#include "ReconnectBackoff.h"
+#include "session/ReconnectBackoff.h"
 
 #include <algorithm>
 #include <random>

@@ -1,4 +1,4 @@
-#include "ServerText.h"
+#include "session/ServerText.h"
 
 #include <cstring>
 #include <exception>
@@ -10,11 +10,11 @@
 #include <json/json.h>
 #include <libwebsockets.h>
 
-#include "BarrageMessage.h"
-#include "EscapeDecoding.h"
-#include "Globals.h"
-#include "LogText.h"
-#include "ProtocolTexts.h"
+#include "base/LogText.h"
+#include "session/BarrageMessage.h"
+#include "session/EscapeDecoding.h"
+#include "session/Globals.h"
+#include "session/ProtocolTexts.h"
 
 namespace zandrel {
 namespace {

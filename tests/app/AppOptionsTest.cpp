@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "AppOptions.h"
+#include "app/AppOptions.h"
 
 namespace zandrel {
 namespace {

@@ -8,11 +8,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ChatServerLookup.h"
-#include "TestServices.h"
-#include "Globals.h"
-#include "HttpRequest.h"
-#include "ZandrelDlg.h"
+#include "app/ZandrelDlg.h"
+#include "lookup/ChatServerLookup.h"
+#include "lookup/HttpRequest.h"
+#include "session/Globals.h"
+#include "support/TestServices.h"
 
 namespace zandrel {
 namespace {
@@ -129,8 +129,7 @@ TEST_F(MainWindow, LookupFailuresAreShownAndTheControlsStayEnabled)
         UseLookup(c.listener);
         TypeRoom("123");
         ClickConnect();
-        ASSERT_EQ(m_boxes.size(), 1u);
-        EXPECT_EQ(m_boxes[0], c.text);
+        EXPECT_EQ(m_boxes, std::vector<QString>{c.text});
         EXPECT_TRUE(ControlsEnabled());
         EXPECT_FALSE(m_dialog->Session().IsRunning());
     }

@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "RoomNumber.h"
+#include "app/RoomNumber.h"
 
 namespace zandrel {
 namespace {

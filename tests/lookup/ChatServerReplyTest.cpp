@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ChatServerLookup.h"
+#include "lookup/ChatServerLookup.h"
 
 namespace zandrel {
 namespace {

@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "ApplicationName.h"
-#include "ChatServerLookup.h"
-#include "ChatServerLookupTask.h"
-#include "TestServices.h"
-#include "HttpRequest.h"
+#include "lookup/ApplicationName.h"
+#include "lookup/ChatServerLookup.h"
+#include "lookup/ChatServerLookupTask.h"
+#include "lookup/HttpRequest.h"
+#include "support/TestServices.h"
 
 namespace zandrel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ImgTags.h"
+#include "overlay/ImgTags.h"
 
 namespace zandrel {
 namespace {

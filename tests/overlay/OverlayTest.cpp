@@ -7,10 +7,10 @@
 #include <QScreen>
 #include <QTest>
 
-#include "BubbleDlg.h"
-#include "Globals.h"
-#include "OverlayPlacement.h"
-#include "RecordingWindow.h"
+#include "overlay/BubbleDlg.h"
+#include "overlay/OverlayPlacement.h"
+#include "session/Globals.h"
+#include "support/RecordingWindow.h"
 
 namespace zandrel {
 namespace {

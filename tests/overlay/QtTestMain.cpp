@@ -7,8 +7,8 @@
 
 #include <QApplication>
 
-#include "QtMessageDispatcher.h"
-#include "WindowMessage.h"
+#include "app/QtMessageDispatcher.h"
+#include "base/WindowMessage.h"
 
 int main(int argc, char** argv)
 {

@@ -7,9 +7,9 @@
 
 #include <QTextBlock>
 
-#include "BubbleDlg.h"
-#include "ImgTags.h"
-#include "TextCodec.h"
+#include "base/TextCodec.h"
+#include "overlay/BubbleDlg.h"
+#include "overlay/ImgTags.h"
 
 namespace zandrel {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "BarrageCallback.h"
-#include "Globals.h"
-#include "ProtocolTexts.h"
+#include "session/BarrageCallback.h"
+#include "session/Globals.h"
+#include "session/ProtocolTexts.h"
 
 namespace zandrel {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "Globals.h"
+#include "session/Globals.h"
 
 namespace zandrel {
 namespace {

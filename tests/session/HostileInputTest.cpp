@@ -6,8 +6,8 @@
 
 #include <libwebsockets.h>
 
-#include "Globals.h"
-#include "ServerTextFixture.h"
+#include "session/Globals.h"
+#include "support/ServerTextFixture.h"
 
 namespace zandrel {
 namespace {

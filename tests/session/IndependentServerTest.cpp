@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "Md5.h"
-#include "ProtocolTexts.h"
-#include "SessionFixture.h"
-#include "TestServices.h"
+#include "base/Md5.h"
+#include "session/ProtocolTexts.h"
+#include "support/SessionFixture.h"
+#include "support/TestServices.h"
 
 namespace zandrel {
 namespace {

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include <json/json.h>
 
-#include "JoinRequest.h"
+#include "session/JoinRequest.h"
 
 namespace zandrel {
 namespace {
@@ -80,16 +79,31 @@ TEST(JoinRequest, FormatUidPrintsTheGuidWordsLittleEndian)
     EXPECT_EQ(FormatUid(bits), kUid);
 }
 
+// Eight, four, four, four and twelve uppercase hexadecimal digits, joined by hyphens.
+bool hasUidShape(const std::string& uid)
+{
+    if (uid.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < uid.size(); ++i) {
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        const char c = uid[i];
+        if (hyphen ? c != '-' : !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return true;
+}
+
 TEST(JoinRequest, NewUidsAreFreshAndWellFormed)
 {
-    const std::regex shape("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
     std::set<std::string> seen;
     for (int i = 0; i < 1000; ++i) {
         const std::string uid = NewUid();
-        ASSERT_TRUE(std::regex_match(uid, shape)) << uid;
+        ASSERT_TRUE(hasUidShape(uid)) << uid;
         seen.insert(uid);
     }
     EXPECT_EQ(seen.size(), 1000u);
+    EXPECT_FALSE(hasUidShape("6f9619ff-8b86-d011-b42d-00c04fc964ff"));  // lowercase
+    EXPECT_FALSE(hasUidShape("6F9619FF8B86-D011-B42D-00C04FC964FF0"));
 }
 
 TEST(JoinRequest, TwoRequestsInTheSameSecondDifferInUidAndChecksumOnly)

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ServerTextFixture.h"
+#include "support/ServerTextFixture.h"
 
 namespace zandrel {
 namespace {

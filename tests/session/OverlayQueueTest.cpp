@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "Globals.h"
-#include "OverlayQueue.h"
-#include "RecordingWindow.h"
-#include "TestUiThread.h"
+#include "session/Globals.h"
+#include "session/OverlayQueue.h"
+#include "support/RecordingWindow.h"
+#include "support/TestUiThread.h"
 
 namespace zandrel {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ReconnectBackoff.h"
+#include "session/ReconnectBackoff.h"
 
 namespace zandrel {
 namespace {

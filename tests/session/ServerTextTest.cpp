@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "Globals.h"
-#include "ProtocolTexts.h"
-#include "ParamNames.h"
-#include "ServerTextFixture.h"
-#include "TestServices.h"
+#include "session/Globals.h"
+#include "session/ProtocolTexts.h"
+#include "support/ParamNames.h"
+#include "support/ServerTextFixture.h"
+#include "support/TestServices.h"
 
 namespace zandrel {
 namespace {

@@ -16,15 +16,16 @@
 
 #include <libwebsockets.h>
 
-#include "Barrage.h"
-#include "TestServices.h"
-#include "Globals.h"
-#include "JoinRequest.h"
-#include "ProtocolTexts.h"
-#include "RecordingWindow.h"
-#include "SessionFixture.h"
-#include "RoomContent.h"
-#include "TestUiThread.h"
+#include "demo/RoomContent.h"
+#include "session/Barrage.h"
+#include "session/Globals.h"
+#include "session/JoinRequest.h"
+#include "session/ProtocolTexts.h"
+#include "support/ParamNames.h"
+#include "support/RecordingWindow.h"
+#include "support/SessionFixture.h"
+#include "support/TestServices.h"
+#include "support/TestUiThread.h"
 
 namespace zandrel {
 namespace {
@@ -77,46 +78,42 @@ TEST_F(Session, JoinAckShowsTheOverlayThenLinesArriveInOrder)
     EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
 }
 
-struct BigCase {
-    const char* listener;
+struct RoomCase {
+    const char* listener;  // the demo's listener: "main" offers compression, "plain" does not
     int room;
-    const char* after;
+    const char* after;     // the line that follows the room's special messages
+    bool bigLine;          // a 100 KiB line comes before it; otherwise only messages to skip
 };
 
-TEST_F(Session, A100KiBMessageArrivesWholeCompressedOrNot)
+class DemoRooms : public Session, public ::testing::WithParamInterface<RoomCase> {};
+
+// Long messages arrive whole, in fragments or not, compressed or not; oversized ones and garbage are
+// skipped; the session goes on after each.
+TEST_P(DemoRooms, ArriveWholeOrAreSkippedAndTheSessionGoesOn)
 {
-    const std::string expected = Utf8ToAnsi(demo::BigLine(100 * 1024).text);
-    for (const BigCase& c : {BigCase{"main", 905, "after fragments"}, BigCase{"main", 906, "after whole"},
-                             BigCase{"plain", 905, "after fragments"}, BigCase{"plain", 906, "after whole"}}) {
-        SCOPED_TRACE(std::string(c.listener) + " " + std::to_string(c.room));
-        m_overlay.Clear();
-        m_session.SetPort(test::DemoPort(c.listener));
-        m_session.SetRoom(c.room);
-        ASSERT_TRUE(m_session.Start());
-        ASSERT_TRUE(WaitForLine(c.after));
-        const std::vector<BarrageMessage> lines = m_overlay.Lines();
-        ASSERT_EQ(lines.size(), 3u);
+    const RoomCase& c = GetParam();
+    m_session.SetPort(test::DemoPort(c.listener));
+    m_session.SetRoom(c.room);
+    ASSERT_TRUE(m_session.Start());
+    ASSERT_TRUE(WaitForLine(c.after));
+    const std::vector<BarrageMessage> lines = m_overlay.Lines();
+    ASSERT_EQ(lines.size(), c.bigLine ? 3u : 2u);
+    EXPECT_EQ(lines[0].m_strCmd, "ack");
+    if (c.bigLine) {
+        const std::string expected = Utf8ToAnsi(demo::BigLine(100 * 1024).text);
         EXPECT_EQ(lines[1].m_strText.size(), expected.size());
         EXPECT_TRUE(lines[1].m_strText == expected);
-        StopOnUiThread();
     }
+    StopOnUiThread();
+    EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
 }
 
-TEST_F(Session, OversizedMessagesAndGarbageAreSkippedAndTheSessionGoesOn)
-{
-    for (const auto& [room, after] : {std::pair{904, "after huge"}, std::pair{903, "after garbage"}}) {
-        SCOPED_TRACE(room);
-        m_overlay.Clear();
-        m_session.SetRoom(room);
-        ASSERT_TRUE(m_session.Start());
-        ASSERT_TRUE(WaitForLine(after));
-        const std::vector<BarrageMessage> lines = m_overlay.Lines();
-        ASSERT_EQ(lines.size(), 2u);  // the join line, then the line after the bad ones
-        EXPECT_EQ(lines[0].m_strCmd, "ack");
-        StopOnUiThread();
-        EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rooms, DemoRooms,
+    ::testing::Values(RoomCase{"main", 905, "after fragments", true}, RoomCase{"main", 906, "after whole", true},
+                      RoomCase{"plain", 905, "after fragments", true}, RoomCase{"plain", 906, "after whole", true},
+                      RoomCase{"main", 904, "after huge", false}, RoomCase{"main", 903, "after garbage", false}),
+    [](const auto& instance) { return std::string(instance.param.listener) + std::to_string(instance.param.room); });
 
 TEST_F(Session, ADropShowsTheReconnectLineAndJoinsAgainWithANewUid)
 {
@@ -199,28 +196,27 @@ TEST_F(Session, AStartAnsweringAFailureReportIsNotUndoneByTheWorkerGoingIdle)
     EXPECT_TRUE(m_main.WaitForCount(Kind::Fail, 2));  // the idle worker ran a new cycle
 }
 
-TEST_F(Session, ConnectionsThatCannotBeMadeFailWithTheConnectText)
+class Unreachable : public Session, public ::testing::WithParamInterface<const char*> {};
+
+// A host that no resolver knows, and a port where nothing listens.
+TEST_P(Unreachable, ConnectionsFailWithTheConnectText)
 {
-    const int closed = test::ClosedPort();
-    for (const auto& [host, port] : {std::pair<std::string, int>{"no-such-host.invalid", 80},
-                                     std::pair<std::string, int>{"127.0.0.1", closed}}) {
-        SCOPED_TRACE(host);
-        m_main.Clear();
-        m_overlay.Clear();
-        m_session.SetHost(host);
-        m_session.SetPort(port);
-        m_session.SetRoom(123);
-        ASSERT_TRUE(m_session.Start());
-        // A resolver that cannot reach its server may take a while to give up on the name.
-        ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1, 90s));
-        EXPECT_EQ(g_strLastError, texts::kConnectFailed);
-        m_ui.RunSync([] {});
-        EXPECT_EQ(m_overlay.Count(Kind::Show), 0u);
-        EXPECT_EQ(m_overlay.Count(Kind::Hide), 1u);
-        EXPECT_TRUE(m_overlay.Lines().empty());
-        StopOnUiThread();
-    }
+    const std::string host = GetParam();
+    m_session.SetHost(host);
+    m_session.SetPort(host == "127.0.0.1" ? test::ClosedPort() : 80);
+    m_session.SetRoom(123);
+    ASSERT_TRUE(m_session.Start());
+    // A resolver that cannot reach its server may take a while to give up on the name.
+    ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1, 90s));
+    EXPECT_EQ(g_strLastError, texts::kConnectFailed);
+    m_ui.RunSync([] {});
+    EXPECT_EQ(m_overlay.Count(Kind::Show), 0u);
+    EXPECT_EQ(m_overlay.Count(Kind::Hide), 1u);
+    EXPECT_TRUE(m_overlay.Lines().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Hosts, Unreachable, ::testing::Values("no-such-host.invalid", "127.0.0.1"),
+                         [](const auto& instance) { return test::TestName(instance.param); });
 
 // A resolver that answers only when the test lets it, as a resolver that cannot reach its server.
 struct HeldResolver {

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "ServerTextFixture.h"
+#include "support/ParamNames.h"
+#include "support/ServerTextFixture.h"
 
 namespace zandrel {
 namespace {
@@ -48,15 +49,17 @@ const std::vector<EscapeCase> kEscapes = {
 
 using UnicodeEscapes = test::ServerTextFixture;
 
-TEST_F(UnicodeEscapes, DataTextTable)
+class EscapedDataText : public test::ServerTextFixture, public ::testing::WithParamInterface<EscapeCase> {};
+
+TEST_P(EscapedDataText, BecomesTheseBytes)
 {
-    for (const EscapeCase& c : kEscapes) {
-        SCOPED_TRACE(c.label);
-        const auto lines = Deliver(R"({"cmd":"cst","data":")" + c.escaped + R"("})");
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].m_strText, c.bytes);
-    }
+    const auto lines = Deliver(R"({"cmd":"cst","data":")" + GetParam().escaped + R"("})");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].m_strText, GetParam().bytes);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, EscapedDataText, ::testing::ValuesIn(kEscapes),
+                         [](const auto& instance) { return test::TestName(instance.param.label); });
 
 TEST_F(UnicodeEscapes, NamesAndKeysFollowTheSameRule)
 {

@@ -1,8 +1,8 @@
-#include "RecordingWindow.h"
+#include "support/RecordingWindow.h"
 
 #include <algorithm>
 
-#include "Globals.h"
+#include "session/Globals.h"
 
 namespace zandrel::test {
 

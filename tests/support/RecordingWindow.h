@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "BarrageMessage.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "session/BarrageMessage.h"
 
 namespace zandrel::test {
 

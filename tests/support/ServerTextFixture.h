@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Globals.h"
-#include "RecordingWindow.h"
-#include "ServerText.h"
+#include "session/Globals.h"
+#include "session/ServerText.h"
+#include "support/RecordingWindow.h"
 
 namespace zandrel::test {
 

@@ -17,10 +17,10 @@
 
 #include <libwebsockets.h>
 
-#include "Barrage.h"
-#include "Globals.h"
-#include "RecordingWindow.h"
-#include "TestUiThread.h"
+#include "session/Barrage.h"
+#include "session/Globals.h"
+#include "support/RecordingWindow.h"
+#include "support/TestUiThread.h"
 
 namespace zandrel::test {
 

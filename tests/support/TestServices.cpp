@@ -1,4 +1,4 @@
-#include "TestServices.h"
+#include "support/TestServices.h"
 
 #include <cstdlib>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "TestUiThread.h"
+#include "support/TestUiThread.h"
 
 #include <future>
 

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
 
 namespace zandrel::test {
 

@@ -1,4 +1,4 @@
-#include "TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <bit>
 #include <cerrno>
@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include <iconv.h>
+
+#include "base/Unicode.h"
 
 namespace zandrel {
 namespace {
@@ -72,8 +74,6 @@ void appendUtf16(std::u16string& out, char32_t cp)
     }
 }
 
-bool isSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
-
 }  // namespace
 
 std::u16string AnsiToWide(std::string_view bytes)
@@ -108,7 +108,7 @@ void AppendCodePoints(std::string& out, std::u32string_view codePoints)
     while (i < codePoints.size()) {
         // The longest run that iconv can take: valid code points, converted in one call.
         std::size_t end = i;
-        while (end < codePoints.size() && !isSurrogate(codePoints[end]) && codePoints[end] <= 0x10FFFF)
+        while (end < codePoints.size() && !IsSurrogate(codePoints[end]) && codePoints[end] <= 0x10FFFF)
             ++end;
         char* in = reinterpret_cast<char*>(const_cast<char32_t*>(codePoints.data() + i));
         std::size_t inLeft = (end - i) * sizeof(char32_t);
@@ -127,21 +127,6 @@ void AppendCodePoints(std::string& out, std::u32string_view codePoints)
     }
 }
 
-void AppendCodePoint(std::string& out, char32_t codePoint)
-{
-    if (codePoint < 0x80)
-        out.push_back(static_cast<char>(codePoint));
-    else
-        AppendCodePoints(out, std::u32string_view(&codePoint, 1));
-}
-
-std::string EncodeCodePoint(char32_t codePoint)
-{
-    std::string out;
-    AppendCodePoint(out, codePoint);
-    return out;
-}
-
 std::string WideToAnsi(std::u16string_view text)
 {
     // Join surrogate pairs here; a lone one stays a surrogate and becomes the replacement.
@@ -149,8 +134,8 @@ std::string WideToAnsi(std::u16string_view text)
     codePoints.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            codePoints.push_back(JoinSurrogates(unit, text[i + 1]));
             ++i;
         } else {
             codePoints.push_back(unit);

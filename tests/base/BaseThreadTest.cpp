@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "BaseThread.h"
+#include "base/BaseThread.h"
 
 namespace zandrel {
 namespace {

@@ -5,10 +5,10 @@
 #include <future>
 #include <thread>
 
-#include "BarrageMessage.h"
-#include "RecordingWindow.h"
-#include "TestUiThread.h"
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
+#include "session/BarrageMessage.h"
+#include "support/RecordingWindow.h"
+#include "support/TestUiThread.h"
 
 namespace zandrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "HostResolution.h"
+#include "base/HostResolution.h"
 
 #include <exception>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "WindowMessage.h"
+#include "base/WindowMessage.h"
 
 #include <algorithm>
 #include <condition_variable>

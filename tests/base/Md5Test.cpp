@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Md5.h"
+#include "base/Md5.h"
 
 namespace zandrel {
 namespace {

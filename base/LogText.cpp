@@ -1,4 +1,4 @@
-#include "LogText.h"
+#include "base/LogText.h"
 
 namespace zandrel {
 

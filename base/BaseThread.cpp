@@ -1,4 +1,4 @@
-#include "BaseThread.h"
+#include "base/BaseThread.h"
 
 #include <chrono>
 #include <system_error>
