@@ -41,6 +41,11 @@ connect_room() {
   xdotool type --delay 30 "$1"
   xdotool key Return
 }
+# Waits for the overlay and its handle to map ($1 says when, for the message); sets overlay and handle.
+overlay_maps() {
+  overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map $1"
+  handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map $1"
+}
 joins() { grep -c "^demo: joined room $1\$" "$work/demo.log" || true; }
 joined_at_least() { [ "$(joins "$1")" -ge "$2" ]; }
 focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
@@ -71,8 +76,7 @@ start_zandrel
 
 # Connect: the overlay maps at the right edge, with lines.
 connect_room 123
-overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map"
-handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map"
+overlay_maps "after the first connect"
 geometry_of "$overlay"
 [ "$X,$Y,$WIDTH,$HEIGHT" = "993,178,267,444" ] || fail "overlay at $X,$Y ${WIDTH}x$HEIGHT, expected 993,178 267x444"
 inside_x=$((993 + 130)) inside_y=$((178 + 300))
@@ -128,7 +132,7 @@ xdotool key Return
 wait_for 5 gone 提示 || fail "the failure box did not close"
 start_demo "$demo_port"
 connect_room 123
-overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map again"
+overlay_maps "again"
 sleep 0.5
 before=$(presses "$work/target.log")
 xdotool mousemove $((inside_x + 7)) $inside_y click 1
@@ -156,8 +160,7 @@ start_display 1280x400
 start_desktop short
 start_zandrel
 connect_room 123
-overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map on the short screen"
-handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map on the short screen"
+overlay_maps "on the short screen"
 geometry_of "$overlay"
 [ "$X,$Y,$WIDTH,$HEIGHT" = "993,0,267,444" ] || fail "on 1280x400 the overlay is at $X,$Y ${WIDTH}x$HEIGHT, expected 993,0 267x444"
 geometry_of "$handle"
