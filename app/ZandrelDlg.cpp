@@ -1,6 +1,7 @@
 #include "app/ZandrelDlg.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include <QCloseEvent>
@@ -8,15 +9,19 @@
 #include <QFontMetrics>
 #include <QMenu>
 #include <QRegularExpressionValidator>
+#include <QSettings>
 #include <QShortcut>
 
 #include "app/AboutDlg.h"
+#include "app/SettingsDlg.h"
+#include "app/TrayIcon.h"
 #include "app/MessageBox.h"
 #include "app/RoomNumber.h"
 #include "base/TextCodec.h"
 #include "lookup/ChatServerLookup.h"
 #include "overlay/DialogUnits.h"
 #include "session/Globals.h"
+#include "session/SessionStatus.h"
 
 namespace zandrel {
 namespace {
@@ -40,10 +45,21 @@ QFont fontWithCellHeight(QFont font, int cellHeight)
     return font;
 }
 
+// Where the settings are kept: the platform's usual place for this program's.
+QSettings OpenSettingsStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"));
+}
+
 }  // namespace
 
 CZandrelDlg::CZandrelDlg(QWidget* parent)
-    : QDialog(parent), m_editRoom(this), m_btnConnect(QStringLiteral("连接"), this), m_hWnd(RegisterWindow(*this))
+    : QDialog(parent),
+      m_editRoom(this),
+      m_btnConnect(QStringLiteral("连接"), this),
+      m_btnDisconnect(kDisconnectText, this),
+      m_status(this),
+      m_hWnd(RegisterWindow(*this))
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
     OnInitDialog();
@@ -55,6 +71,7 @@ CZandrelDlg::~CZandrelDlg()
     // QLineEdit any more, so it must not reach the placeholder logic.
     m_editRoom.removeEventFilter(this);
     StopAll();
+    m_hotkey.Unregister();
     UnregisterWindow(m_hWnd);
     g_hMainWnd = HWND::Null;
     g_hBubbleWnd = HWND::Null;
@@ -71,18 +88,46 @@ void CZandrelDlg::OnInitDialog()
     m_editRoom.setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &m_editRoom));
     setTabOrder(&m_btnConnect, &m_editRoom);
     connect(&m_btnConnect, &QPushButton::clicked, this, &CZandrelDlg::OnConnect);
+    // Shown only while a session runs or a lookup is under way; the first look is the design's.
+    m_btnDisconnect.setGeometry(DialogRect(276, 88, 50, 23));
+    m_btnDisconnect.setAutoDefault(false);
+    m_btnDisconnect.hide();
+    connect(&m_btnDisconnect, &QPushButton::clicked, this, &CZandrelDlg::OnDisconnect);
+    m_status.setGeometry(DialogRect(96, 118, 230, 24));
+    m_status.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status.setWordWrap(true);
+    SetStatus(StatusLine::Idle());
 
     auto* about = new QShortcut(QKeySequence::HelpContents, this);
     connect(about, &QShortcut::activated, this, &CZandrelDlg::OnAbout);
+    auto* settings = new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this);
+    connect(settings, &QShortcut::activated, this, &CZandrelDlg::OnSettings);
 
     g_hMainWnd = m_hWnd;
     g_hBubbleWnd = m_bubbleDlg.Handle();
 
     m_fontRoom = fontWithCellHeight(m_editRoom.font(), kRoomFontCellHeight);
     m_editRoom.setFont(m_fontRoom);
-    m_bPlaceholder = true;
-    m_editRoom.setText(kPlaceholder);
+
+    // What was remembered: the room last joined, and the overlay's look, place and hotkey.
+    QSettings store = OpenSettingsStore();
+    m_settings = LoadSettings(store);
+    m_bPlaceholder = m_settings.lastRoom.isEmpty();
+    m_editRoom.setText(m_bPlaceholder ? kPlaceholder : m_settings.lastRoom);
     UpdateRoomColour();
+    ApplySettings(m_settings);
+    if (m_settings.overlayPosition)
+        m_bubbleDlg.RestorePosition(*m_settings.overlayPosition);
+    connect(&m_hotkey, &CGlobalHotkey::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
+    RegisterHotkey();
+    m_tray = std::make_unique<CTrayIcon>(CTrayIcon::Actions{
+        [this] { return m_bubbleDlg.CtrlDlg().IsLocked(); },
+        [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); },
+        [this] { return m_bubbleDlg.isVisible(); },
+        [this] { m_bubbleDlg.setVisible(!m_bubbleDlg.isVisible()); },
+        [this] { OnSettings(); },
+        [this] { close(); },
+    });
     m_editRoom.installEventFilter(this);
     // The button holds the focus when the window opens, so the field shows its placeholder.
     m_btnConnect.setFocus(Qt::OtherFocusReason);
@@ -148,6 +193,8 @@ void CZandrelDlg::OnConnect()
     // The lookup runs off this thread; the controls wait for it disabled, the window stays alive.
     EnableControls(false);
     m_bLookingUp = true;
+    m_nRoom = RoomNumberFromText(WideToAnsi(room.toStdU16String()));
+    SetStatus(StatusLine::Of(StatusLine::State::LookingUp, m_nRoom));
     const unsigned lookup = ++m_nLookup;
     m_lookup.Start([this, lookup](const CChatServerLookupTask::Result& result) {
         // Lookup thread: hand the result to the UI thread. A window that is gone by then drops it.
@@ -161,21 +208,29 @@ void CZandrelDlg::OnLookupDone(unsigned lookup, const CChatServerLookupTask::Res
         return;  // a lookup abandoned by a close
     m_bLookingUp = false;
     if (!result.ok) {
-        ShowMessage(QString::fromStdU16String(result.errorText));
+        const QString error = QString::fromStdU16String(result.errorText);
+        SetStatus(StatusLine::Failure(m_nRoom, error));
+        ShowMessage(error);
         EnableControls(true);
         return;
     }
     m_barrage.SetHost(result.host);
     m_barrage.SetPort(result.port);
-    m_barrage.SetRoom(RoomNumberFromText(WideToAnsi(m_editRoom.text().toStdU16String())));
-    if (!m_barrage.Start())
+    m_barrage.SetRoom(m_nRoom);
+    if (!m_barrage.Start()) {
+        SetStatus(StatusLine::Idle());
         EnableControls(true);
+        return;
+    }
+    m_settings.lastRoom = m_editRoom.text();
+    Save();
 }
 
 void CZandrelDlg::EnableControls(bool enable)
 {
     m_editRoom.setEnabled(enable);
     m_btnConnect.setEnabled(enable);
+    m_btnDisconnect.setVisible(!enable);
 }
 
 void CZandrelDlg::StopAll()
@@ -185,9 +240,107 @@ void CZandrelDlg::StopAll()
     m_barrage.UserStop();
 }
 
+void CZandrelDlg::OnDisconnect()
+{
+    // Promptly, as closing is: then the overlay goes, with whatever the session had queued for it,
+    // and the room can be changed.
+    StopAll();
+    g_overlayQueue.Clear();
+    m_bubbleDlg.hide();
+    SetStatus(StatusLine::Idle());
+    EnableControls(true);
+}
+
+void CZandrelDlg::SetStatus(StatusLine status)
+{
+    m_statusLine = std::move(status);
+    QString text = StatusText(m_statusLine);
+    if (m_bHotkeyTaken)
+        text += QLatin1Char('\n') + kHotkeyTakenText.arg(QKeySequence(m_settings.hotkey, QKeySequence::PortableText)
+                                                           .toString(QKeySequence::NativeText));
+    if (text != m_status.text()) {
+        m_status.setText(text);
+        emit statusChanged(text);
+    }
+}
+
+LRESULT CZandrelDlg::OnBarrageStatus(WPARAM wParam, LPARAM lParam)
+{
+    // A session that has been stopped since it posted this is old news.
+    if (!m_barrage.IsRunning() || m_barrage.Failed())
+        return 0;
+    switch (static_cast<SessionStatus>(wParam)) {
+    case SessionStatus::Joining:
+        SetStatus(StatusLine::Of(StatusLine::State::Joining, m_nRoom));
+        break;
+    case SessionStatus::Connected:
+        SetStatus(StatusLine::Of(StatusLine::State::Connected, m_nRoom));
+        break;
+    case SessionStatus::Reconnecting:
+        SetStatus(StatusLine::Reconnect(m_nRoom, ReconnectAttempt(lParam), ReconnectSeconds(lParam)));
+        break;
+    }
+    return 0;
+}
+
+void CZandrelDlg::ApplySettings(const AppSettings& settings)
+{
+    m_bubbleDlg.SetLook(settings.fontPointSize, settings.alpha / 255.0,
+                        settings.overlaySize.value_or(CBubbleDlg::DesignSize()));
+}
+
+void CZandrelDlg::RegisterHotkey()
+{
+    const CGlobalHotkey::Result result = m_hotkey.Register(QKeySequence(m_settings.hotkey, QKeySequence::PortableText));
+    m_bHotkeyTaken = result == CGlobalHotkey::Result::Taken;
+    if (m_bHotkeyTaken)
+        std::fprintf(stderr, "zandrel: the hotkey %s is taken by another program\n", qPrintable(m_settings.hotkey));
+    SetStatus(m_statusLine);
+    if (m_settingsDlg)
+        m_settingsDlg->SetHotkeyTaken(m_bHotkeyTaken);
+}
+
+void CZandrelDlg::Save()
+{
+    m_settings.overlayPosition = m_bubbleDlg.pos();
+    QSettings store = OpenSettingsStore();
+    SaveSettings(store, m_settings);
+}
+
+void CZandrelDlg::OnSettings()
+{
+    if (m_settingsDlg) {
+        m_settingsDlg->raise();
+        m_settingsDlg->activateWindow();
+        return;
+    }
+    CSettingsDlg box(m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); },
+                     this);
+    m_settingsDlg = &box;
+    box.SetHotkeyTaken(m_bHotkeyTaken);
+    const bool accepted = box.exec() == QDialog::Accepted;
+    m_settingsDlg = nullptr;
+    if (!accepted)
+        return;
+    const AppSettings chosen = box.Settings();
+    const bool newHotkey = chosen.hotkey != m_settings.hotkey;
+    m_settings = chosen;
+    ApplySettings(m_settings);
+    if (newHotkey)
+        RegisterHotkey();
+    Save();
+}
+
 LRESULT CZandrelDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return message == WM_BARRAGE_FAIL ? OnBarrageFail(wParam, lParam) : 0;
+    switch (message) {
+    case WM_BARRAGE_FAIL:
+        return OnBarrageFail(wParam, lParam);
+    case WM_BARRAGE_STATUS:
+        return OnBarrageStatus(wParam, lParam);
+    default:
+        return 0;
+    }
 }
 
 LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
@@ -195,7 +348,9 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
     // A report from a session that has been stopped and started again since is old news.
     if (wParam != 1 || !m_barrage.Failed())
         return 0;
-    ShowMessage(QString::fromStdU16String(g_strLastError));
+    const QString error = QString::fromStdU16String(g_strLastError);
+    SetStatus(StatusLine::Failure(m_nRoom, error));
+    ShowMessage(error);
     m_barrage.UserStop();
     EnableControls(true);
     return 0;
@@ -204,6 +359,7 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
 void CZandrelDlg::reject()
 {
     StopAll();
+    Save();
     QDialog::reject();
 }
 
@@ -215,8 +371,9 @@ void CZandrelDlg::closeEvent(QCloseEvent* event)
 
 void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    // X11 has no application system menu: the window's context menu carries its entry.
+    // X11 has no application system menu: the window's context menu carries its entries.
     QMenu menu(this);
+    menu.addAction(kSettingsMenuText, this, &CZandrelDlg::OnSettings);
     menu.addAction(kAboutMenuText, this, &CZandrelDlg::OnAbout);
     menu.exec(event->globalPos());
 }

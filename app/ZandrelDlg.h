@@ -1,13 +1,18 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/AppSettings.h"
+#include "app/GlobalHotkey.h"
+#include "app/StatusText.h"
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
@@ -15,10 +20,16 @@
 
 namespace zandrel {
 
+class CSettingsDlg;
+class CTrayIcon;
+
 // The main window: the room field and "连接". It owns the overlay and the chat session, runs the
 // connect command, reports failures in message boxes captioned "提示", and stops the session when it
-// closes, whichever way it is closed. UI thread only; the session reaches it with WM_BARRAGE_FAIL,
-// the chat-server lookup (which runs on a thread of its own) with a queued call.
+// closes, whichever way it is closed. Below the field a status line says what the session does;
+// while one runs, "断开" ends it. It keeps the settings (a box from the context menu, the tray, or
+// Ctrl+,), the lock's global hotkey and the tray icon. UI thread only; the session reaches it with
+// WM_BARRAGE_STATUS and WM_BARRAGE_FAIL, the chat-server lookup (which runs on a thread of its own)
+// with a queued call.
 class CZandrelDlg : public QDialog, public IMessageReceiver {
     Q_OBJECT
 public:
@@ -26,6 +37,9 @@ public:
     static inline const QString kCaption = QStringLiteral("提示");
     static inline const QString kEmptyRoomText = QStringLiteral("房间号不能为空！");
     static inline const QString kAboutMenuText = QStringLiteral("&About Zandrel...");
+    static inline const QString kSettingsMenuText = QStringLiteral("设置(&S)...");
+    static inline const QString kDisconnectText = QStringLiteral("断开");
+    static inline const QString kHotkeyTakenText = QStringLiteral("全局热键 %1 已被其他程序占用");
     static constexpr int kRoomFontCellHeight = 28;
 
     explicit CZandrelDlg(QWidget* parent = nullptr);
@@ -34,8 +48,11 @@ public:
     HWND Handle() const { return m_hWnd; }
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnBarrageFail(WPARAM wParam, LPARAM lParam);
+    LRESULT OnBarrageStatus(WPARAM wParam, LPARAM lParam);
     void OnConnect();
+    void OnDisconnect();
     void OnAbout();
+    void OnSettings();
 
     // Enter connects; the window stays open.
     void accept() override { OnConnect(); }
@@ -44,12 +61,21 @@ public:
 
     QLineEdit& RoomEdit() { return m_editRoom; }
     QPushButton& ConnectButton() { return m_btnConnect; }
+    QPushButton& DisconnectButton() { return m_btnDisconnect; }
+    QLabel& StatusLabel() { return m_status; }
+    const AppSettings& Settings() const { return m_settings; }
+    CSettingsDlg* OpenSettings() const { return m_settingsDlg; }
+    CTrayIcon& Tray() { return *m_tray; }
     CBarrage& Session() { return m_barrage; }
     CBubbleDlg& Overlay() { return m_bubbleDlg; }
     bool ShowsPlaceholder() const { return m_bPlaceholder; }
     bool LookingUp() const { return m_bLookingUp; }
     // For tests: how a message box is shown (a modal box captioned "提示" by default).
     void SetMessageBoxHook(std::function<void(const QString&)> hook) { m_showMessage = std::move(hook); }
+
+signals:
+    // The status line's new text.
+    void statusChanged(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +92,11 @@ private:
     void EnableControls(bool enable);
     // Ends whatever runs: a lookup in progress, and the session.
     void StopAll();
+    void SetStatus(StatusLine status);
+    // Gives the overlay the look of `settings` and takes their hotkey.
+    void ApplySettings(const AppSettings& settings);
+    void RegisterHotkey();
+    void Save();
 
     // The overlay comes first: it must outlive the session that sends to it.
     CBubbleDlg m_bubbleDlg;
@@ -73,6 +104,14 @@ private:
     QFont m_fontRoom;
     QLineEdit m_editRoom;
     QPushButton m_btnConnect;
+    QPushButton m_btnDisconnect;
+    QLabel m_status;
+    StatusLine m_statusLine;
+    AppSettings m_settings;
+    CGlobalHotkey m_hotkey;
+    bool m_bHotkeyTaken = false;
+    std::unique_ptr<CTrayIcon> m_tray;
+    CSettingsDlg* m_settingsDlg = nullptr;  // while the settings box is open
     QColor m_clrText{0, 0, 0};
     QColor m_clrPlaceholder{180, 180, 180};
     bool m_bPlaceholder = true;
@@ -82,6 +121,7 @@ private:
     CChatServerLookupTask m_lookup;
     bool m_bLookingUp = false;
     unsigned m_nLookup = 0;
+    int m_nRoom = 0;  // the room of the connect command
     HWND m_hWnd;
 };
 

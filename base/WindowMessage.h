@@ -25,6 +25,8 @@ inline constexpr UINT WM_BARRAGE_MSG = kWmUser + 100;
 inline constexpr UINT WM_BARRAGE_FAIL = kWmUser + 101;
 // The overlay queue has commands waiting (see COverlayQueue); wParam and lParam 0.
 inline constexpr UINT WM_BARRAGE_DRAIN = kWmUser + 102;
+// What the session does, for the main window's status line: wParam a SessionStatus, lParam its detail.
+inline constexpr UINT WM_BARRAGE_STATUS = kWmUser + 103;
 
 // A window that receives messages. Called on the UI thread only.
 class IMessageReceiver {

@@ -42,7 +42,7 @@ void CBubbleCtrlDlg::resizeEvent(QResizeEvent* event)
 void CBubbleCtrlDlg::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        Toggle();
+        ToggleLock();
     QWidget::mousePressEvent(event);
 }
 
@@ -52,11 +52,11 @@ void CBubbleCtrlDlg::mouseDoubleClickEvent(QMouseEvent* event)
     // like any press: a double click toggles twice. Not handed on: QWidget's default would call
     // mousePressEvent and toggle a third time.
     if (event->button() == Qt::LeftButton)
-        Toggle();
+        ToggleLock();
     event->accept();
 }
 
-void CBubbleCtrlDlg::Toggle()
+void CBubbleCtrlDlg::ToggleLock()
 {
     m_bLocked = !m_bLocked;
     update();

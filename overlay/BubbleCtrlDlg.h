@@ -22,6 +22,9 @@ public:
     explicit CBubbleCtrlDlg(QWidget* owner);
 
     bool IsLocked() const { return m_bLocked; }
+    // What a click does: locks or unlocks, and tells the overlay. Also for the global hotkey and the
+    // tray menu, which reach the lock while a game holds the mouse.
+    void ToggleLock();
     QColor BackgroundColour() const { return m_bLocked ? kLockedColour : kUnlockedColour; }
 
 protected:
@@ -31,7 +34,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void Toggle();
 
     bool m_bLocked = false;
 };

@@ -32,6 +32,15 @@ QRegion roundedRegion(const QRect& r, int d)
     return region;
 }
 
+// Where the text stands in an overlay of `overlay`'s size: the design's margins around it.
+QRect TextRect(const QRect& overlay)
+{
+    const QRect design = DialogRect(5, 6, 165, 260);
+    const QSize full = DialogSize(178, 273);
+    return overlay.adjusted(design.left(), design.top(), -(full.width() - design.right() - 1),
+                            -(full.height() - design.bottom() - 1));
+}
+
 }  // namespace
 
 CBubbleDlg::CBubbleDlg()
@@ -48,12 +57,12 @@ CBubbleDlg::CBubbleDlg()
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::black);
     setPalette(colours);
-    setFixedSize(DialogSize(178, 273));
+    setFixedSize(DesignSize());
     setMask(roundedRegion(rect(), kCornerEllipse));
 
     // The text takes no input: presses over it reach the overlay (to drag it), and it never has
     // the focus. No scroll bars; it scrolls itself to its end.
-    m_richEdit.setGeometry(DialogRect(5, 6, 165, 260));
+    m_richEdit.setGeometry(TextRect(rect()));
     m_richEdit.setAttribute(Qt::WA_TransparentForMouseEvents);
     m_richEdit.setFocusPolicy(Qt::NoFocus);
     m_richEdit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -74,6 +83,21 @@ CBubbleDlg::CBubbleDlg()
 }
 
 CBubbleDlg::~CBubbleDlg() { UnregisterWindow(m_hWnd); }
+
+QSize CBubbleDlg::DesignSize() { return DialogSize(178, 273); }
+
+void CBubbleDlg::SetLook(int textPointSize, qreal opacity, const QSize& size)
+{
+    setWindowOpacity(opacity);
+    if (size != this->size()) {
+        setFixedSize(size);  // the mask, the text and the handle follow in resizeEvent
+        KeepOnScreen();
+    }
+    if (textPointSize != m_nTextPointSize) {
+        m_nTextPointSize = textPointSize;
+        RefreshAllMessages();
+    }
+}
 
 void CBubbleDlg::PlaceAtScreenEdge()
 {
@@ -97,14 +121,19 @@ void CBubbleDlg::WatchScreens()
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &CBubbleDlg::KeepOnScreen);
 }
 
+bool CBubbleDlg::RestorePosition(const QPoint& position)
+{
+    if (!IsWhollyOnAScreen(QRect(position, size())))
+        return false;
+    move(position);
+    return true;
+}
+
 void CBubbleDlg::KeepOnScreen()
 {
     // Where the user left it, as long as the whole overlay with its handle is on one screen.
-    const QRect overlay = frameGeometry();
-    for (const QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().contains(overlay))
-            return;
-    PlaceAtScreenEdge();
+    if (!IsWhollyOnAScreen(frameGeometry()))
+        PlaceAtScreenEdge();
 }
 
 void CBubbleDlg::PlaceHandle()
@@ -290,6 +319,7 @@ void CBubbleDlg::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     setMask(roundedRegion(rect(), kCornerEllipse));
+    m_richEdit.setGeometry(TextRect(rect()));
     PlaceHandle();
 }
 

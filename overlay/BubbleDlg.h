@@ -34,7 +34,7 @@ public:
     static constexpr int kHandleTopInset = 5;
     static constexpr std::size_t kStoreLimit = 500;  // more stored lines than this trigger a trim
     static constexpr std::size_t kTrimCount = 460;
-    static constexpr int kTextPointSize = 10;
+    static constexpr int kTextPointSize = 10;    // unless the user chooses another
     static constexpr qint64 kFrameMs = 16;       // at most one paint of the view per display frame
     static constexpr qint64 kDrainBudgetMs = 8;  // how long one drain of the session's queue may take
     static constexpr std::size_t kDrainChunk = 128;  // commands laid out together
@@ -65,9 +65,18 @@ public:
     CUiRichEdit& RichEdit() { return m_richEdit; }
     CBubbleCtrlDlg& CtrlDlg() { return m_ctrlDlg; }
     bool IsClickThrough() const;
+    // The look the user chose: the text's point size, the whole window's opacity (0 to 1) and its
+    // size. The shown lines take the new size at once.
+    void SetLook(int textPointSize, qreal opacity, const QSize& size);
+    int TextPointSize() const { return m_nTextPointSize; }
+    // The size the design gives the overlay.
+    static QSize DesignSize();
     // Puts the overlay back at its start position unless it is wholly on a screen (with its
     // handle). Run whenever a screen is added, removed or changes size.
     void KeepOnScreen();
+    // Puts the overlay where it was left in an earlier run, if the whole of it (its handle with it)
+    // is on a screen there now. False, and no move, otherwise.
+    bool RestorePosition(const QPoint& position);
     bool IsKeptOnTop() const { return m_topmostTimer.isActive(); }
     // For tests: the clock that stamps lines.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
@@ -97,6 +106,7 @@ private:
     CUiRichEdit m_richEdit;
     CBubbleCtrlDlg m_ctrlDlg;
     bool m_hCtrlWnd = false;  // the handle exists and follows moves
+    int m_nTextPointSize = kTextPointSize;
     QTimer m_topmostTimer;
     QTimer m_drainTimer;
     QTimer m_frameTimer;       // running while painting is held back until the frame is due

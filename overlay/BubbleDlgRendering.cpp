@@ -14,11 +14,11 @@
 namespace zandrel {
 namespace {
 
-QTextCharFormat runFormat(const QColor& colour)
+QTextCharFormat runFormat(const QColor& colour, int pointSize)
 {
     QTextCharFormat format;
     format.setForeground(colour);
-    format.setFontPointSize(CBubbleDlg::kTextPointSize);
+    format.setFontPointSize(pointSize);
     return format;
 }
 
@@ -95,12 +95,12 @@ void CBubbleDlg::AppendTitle(const std::u16string& name, const std::u16string& t
     title += name;
     title += u' ';
     title += time;
-    m_richEdit.AppendText(toQString(title), runFormat(kTitleColour));
+    m_richEdit.AppendText(toQString(title), runFormat(kTitleColour, m_nTextPointSize));
 }
 
 void CBubbleDlg::AppendContent(const std::u16string& text)
 {
-    m_richEdit.AppendText(toQString(text), runFormat(kMessageColour));
+    m_richEdit.AppendText(toQString(text), runFormat(kMessageColour, m_nTextPointSize));
 }
 
 void CBubbleDlg::RefreshAllMessages()

@@ -1,5 +1,8 @@
 #include "overlay/OverlayPlacement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace zandrel {
 
 QPoint OverlayStartPosition(const QRect& available, const QSize& size, int gap)
@@ -11,6 +14,14 @@ QPoint OverlayStartPosition(const QRect& available, const QSize& size, int gap)
     if (y < available.y())
         y = available.y();
     return {x, y};
+}
+
+bool IsWhollyOnAScreen(const QRect& rect)
+{
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().contains(rect))
+            return true;
+    return false;
 }
 
 }  // namespace zandrel

@@ -12,4 +12,7 @@ namespace zandrel {
 // right edge, the top at its top.
 QPoint OverlayStartPosition(const QRect& available, const QSize& size, int gap);
 
+// Whether `rect` lies wholly in the available area of one of the screens there are now.
+bool IsWhollyOnAScreen(const QRect& rect);
+
 }  // namespace zandrel

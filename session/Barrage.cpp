@@ -8,6 +8,7 @@
 #include "session/Globals.h"
 #include "session/JoinRequest.h"
 #include "session/ProtocolTexts.h"
+#include "session/SessionStatus.h"
 
 namespace zandrel {
 namespace {
@@ -136,6 +137,8 @@ void CBarrage::WakeService()
 bool CBarrage::WaitBeforeReconnect()
 {
     const std::chrono::milliseconds delay = m_backoff.NextDelay(m_bLastCycleHealthy);
+    PostSessionStatus(SessionStatus::Reconnecting,
+                      ReconnectDetail(m_backoff.Attempt(), static_cast<int>((delay.count() + 999) / 1000)));
     if (delay.count() <= 0)
         return true;
     lwsl_notice("reconnecting in %lld ms (attempt %d)\n", static_cast<long long>(delay.count()), m_backoff.Attempt());
@@ -178,6 +181,7 @@ bool CBarrage::RunOnce()
 
     const Settings settings = CurrentSettings();
     m_bLastCycleHealthy = false;
+    PostSessionStatus(SessionStatus::Joining);
     CycleState cycle;
     lws_context_creation_info info{};
     info.port = CONTEXT_PORT_NO_LISTEN;

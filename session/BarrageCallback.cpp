@@ -9,6 +9,7 @@
 #include "session/Globals.h"
 #include "session/ProtocolTexts.h"
 #include "session/ServerText.h"
+#include "session/SessionStatus.h"
 
 namespace zandrel {
 namespace {
@@ -63,6 +64,7 @@ void receive(lws* wsi, const void* in, std::size_t len)
             !cycle->joined) {
             cycle->joined = true;
             cycle->joinedAt = std::chrono::steady_clock::now();
+            PostSessionStatus(SessionStatus::Connected);
         }
         break;
     case CMessageAssembler::Result::Dropped:

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "session/SessionStatus.h"
+
 namespace zandrel {
 
 constinit CCrtSection g_lock;
@@ -11,6 +13,11 @@ std::u16string g_strLastError;
 std::atomic<HWND> g_hBubbleWnd{HWND::Null};
 std::atomic<HWND> g_hMainWnd{HWND::Null};
 COverlayQueue g_overlayQueue;
+
+void PostSessionStatus(SessionStatus status, LPARAM detail)
+{
+    PostWindowMessage(g_hMainWnd.load(), WM_BARRAGE_STATUS, static_cast<WPARAM>(status), detail);
+}
 
 void SetStopService(int value)
 {

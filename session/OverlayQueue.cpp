@@ -64,6 +64,16 @@ void COverlayQueue::Allow()
     m_cancelled = false;
 }
 
+void COverlayQueue::Clear()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_commands.clear();
+        m_drainPosted = false;
+    }
+    m_changed.notify_all();
+}
+
 std::size_t COverlayQueue::Size() const
 {
     std::lock_guard lock(m_mutex);

@@ -46,6 +46,9 @@ public:
     // Waits end at once, and fail at once until Allow. What is queued stays queued.
     void Cancel();
     void Allow();
+    // Drops what waits: a session that has been stopped for good (disconnected) has nothing more to
+    // show. Once no worker pushes.
+    void Clear();
     std::size_t Size() const;
 
 private:

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
+#include <QSettings>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
 
+#include "app/SettingsDlg.h"
 #include "app/ZandrelDlg.h"
 #include "lookup/ChatServerLookup.h"
 #include "lookup/HttpRequest.h"
@@ -21,6 +27,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ClearSettings();
         m_savedLookup = CurrentLookupSettings();
         UseLookup("main");
         m_dialog = std::make_unique<CZandrelDlg>();
@@ -36,6 +43,13 @@ protected:
         CurrentLookupSettings() = m_savedLookup;
     }
 
+    // Every test starts as a first run: nothing remembered.
+    static void ClearSettings()
+    {
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"));
+        store.clear();
+        store.sync();
+    }
     static void UseLookup(const std::string& listener)
     {
         CurrentLookupSettings().host = "127.0.0.1:" + std::to_string(test::DemoPort(listener));
@@ -242,13 +256,122 @@ TEST_F(MainWindow, ASilentLookupServerNeitherFreezesNorHoldsTheWindow)
     EXPECT_FALSE(m_dialog->Session().IsRunning());
 }
 
+// The status line says what the session does, from the lookup to a drop; "断开" ends it, hides the
+// overlay and gives the controls back, so that another room can be joined.
+TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
+{
+    EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("未连接"));
+    EXPECT_FALSE(m_dialog->DisconnectButton().isVisible());
+
+    std::vector<QString> seen;
+    QObject::connect(m_dialog.get(), &CZandrelDlg::statusChanged, [&](const QString& text) { seen.push_back(text); });
+    TypeRoom("9101");  // the demo says one line, then closes after every join
+    QTest::mouseClick(&Connect(), Qt::LeftButton);
+    EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("正在获取直播室服务地址..."));
+    EXPECT_TRUE(m_dialog->DisconnectButton().isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.empty() && seen.back().startsWith(QStringLiteral("连接已断开")); }, 20000));
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(seen[0], QStringLiteral("正在获取直播室服务地址..."));
+    EXPECT_EQ(seen[1], QStringLiteral("正在加入直播室 9101..."));
+    EXPECT_EQ(seen[2], QStringLiteral("已连接直播室 9101"));
+    EXPECT_TRUE(seen.back() == QStringLiteral("连接已断开，1 秒后重连（第 1 次）") ||
+                seen.back() == QStringLiteral("连接已断开，正在重连（第 1 次）"))
+        << seen.back().toStdString();
+    EXPECT_TRUE(ControlsDisabled());
+
+    QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
+    EXPECT_FALSE(m_dialog->Session().IsRunning());
+    EXPECT_FALSE(m_dialog->Overlay().isVisible());
+    EXPECT_TRUE(ControlsEnabled());
+    EXPECT_FALSE(m_dialog->DisconnectButton().isVisible());
+    EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("未连接"));
+    QTest::qWait(100);  // nothing the stopped session queued shows the overlay again
+    EXPECT_FALSE(m_dialog->Overlay().isVisible());
+
+    // Another room, in the same run.
+    TypeRoom("124");
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().isVisible(); }, 5000));
+}
+
+TEST_F(MainWindow, AFailureStaysInTheStatusLine)
+{
+    TypeRoom("902");  // refused
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_boxes.empty(); }, 20000));
+    EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("连接请求被拒绝！"));
+    EXPECT_FALSE(m_dialog->DisconnectButton().isVisible());
+}
+
+// What a run leaves behind comes back in the next: the room, and the overlay's look and place.
+TEST_F(MainWindow, SettingsComeBackAfterARestart)
+{
+    TypeRoom("00123");
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Session().IsRunning(); }, 20000));
+    m_dialog->Overlay().move(40, 50);
+    QTimer::singleShot(0, [&] {
+        CSettingsDlg* box = m_dialog->OpenSettings();
+        ASSERT_NE(box, nullptr);
+        box->FontSize().setValue(14);
+        box->Opacity().setValue(80);
+        box->OverlayWidth().setValue(300);
+        // Shown at once, before the box is closed.
+        EXPECT_EQ(m_dialog->Overlay().TextPointSize(), 14);
+        EXPECT_NEAR(m_dialog->Overlay().windowOpacity(), 0.8, 0.01);
+        EXPECT_EQ(m_dialog->Overlay().width(), 300);
+        box->accept();
+    });
+    m_dialog->OnSettings();
+    m_dialog->close();
+    m_dialog.reset();
+
+    m_dialog = std::make_unique<CZandrelDlg>();
+    EXPECT_EQ(Room().text(), QStringLiteral("00123"));
+    EXPECT_FALSE(m_dialog->ShowsPlaceholder());
+    EXPECT_EQ(m_dialog->Overlay().TextPointSize(), 14);
+    EXPECT_NEAR(m_dialog->Overlay().windowOpacity(), 0.8, 0.01);
+    EXPECT_EQ(m_dialog->Overlay().size(), QSize(300, 444));
+    EXPECT_EQ(m_dialog->Overlay().pos(), QPoint(40, 50));
+    EXPECT_FALSE(m_dialog->Overlay().CtrlDlg().IsLocked());  // the lock is never remembered
+}
+
+TEST_F(MainWindow, CancelledSettingsChangeNothing)
+{
+    QTimer::singleShot(0, [&] {
+        CSettingsDlg* box = m_dialog->OpenSettings();
+        ASSERT_NE(box, nullptr);
+        box->FontSize().setValue(20);
+        EXPECT_EQ(m_dialog->Overlay().TextPointSize(), 20);
+        box->reject();
+    });
+    m_dialog->OnSettings();
+    EXPECT_EQ(m_dialog->Overlay().TextPointSize(), 10);
+    EXPECT_EQ(m_dialog->Settings(), AppSettings());
+}
+
+TEST_F(MainWindow, APositionOffEveryScreenIsNotRestored)
+{
+    m_dialog.reset();
+    {
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"));
+        store.setValue(QStringLiteral("overlay/x"), 5000);
+        store.setValue(QStringLiteral("overlay/y"), 40);
+    }
+    m_dialog = std::make_unique<CZandrelDlg>();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(m_dialog->Overlay().pos(), QPoint(screen.right() + 1 - 267 - 20, screen.height() / 2 - 444 / 2));
+}
+
 TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)
 {
     QString menuText, title, text;
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            menuText = menu->actions().value(0)->text();
-            menu->actions().value(0)->trigger();
+            for (QAction* action : menu->actions())
+                menuText += action->text() + "|";
+            menu->actions().value(1)->trigger();
             menu->close();
         }
     });
@@ -263,7 +386,7 @@ TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_dialog->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(m_dialog.get(), &event);
     QTest::qWait(300);
-    EXPECT_EQ(menuText, QStringLiteral("&About Zandrel..."));
+    EXPECT_EQ(menuText, QStringLiteral("设置(&S)...|&About Zandrel...|"));
     EXPECT_EQ(title, QStringLiteral("About Zandrel"));
     EXPECT_TRUE(text.contains(QStringLiteral("Zandrel, Version 1.0")));
 

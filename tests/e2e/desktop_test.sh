@@ -14,7 +14,7 @@ set -euo pipefail
 
 zandrel=$1 demo=$2 target=$3 work=$4
 mkdir -p "$work"
-rm -f "$work"/*
+rm -rf "${work:?}"/*
 source "$(dirname "$0")/lib.sh"
 
 # The window manager and the compositor on the current display.

@@ -8,7 +8,7 @@ set -euo pipefail
 
 zandrel=$1 demo=$2 target=$3 work=$4
 mkdir -p "$work"
-rm -f "$work"/*
+rm -rf "${work:?}"/*
 source "$(dirname "$0")/lib.sh"
 
 start_display 1280x800

@@ -1,6 +1,9 @@
 # Helpers for the end-to-end tests, sourced by them. Each test sets `work` (its scratch folder)
 # before it sources this file.
 
+# The program's settings go to the test's own folder, never the user's.
+export XDG_CONFIG_HOME="$work/config"
+
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

@@ -14,6 +14,7 @@
 
 #include "base/Md5.h"
 #include "session/ProtocolTexts.h"
+#include "session/SessionStatus.h"
 #include "support/SessionFixture.h"
 #include "support/TestServices.h"
 
@@ -205,6 +206,39 @@ TEST_P(Storms, BackOffBetweenJoins)
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Storms, ::testing::Values(StormScene{107, true}, StormScene{108, false}),
                          [](const auto& instance) { return "room" + std::to_string(instance.param.room); });
+
+// What the main window's status line hears: each cycle's join, the server's confirmation, and each
+// drop with the reconnect's number and wait, then nothing once the user has stopped.
+TEST_F(IndependentServer, TheMainWindowHearsEachJoinConfirmationAndDrop)
+{
+    m_session.SetRoom(307);  // closes right after "ack"
+    ASSERT_TRUE(m_session.Start());
+    const auto statuses = [](const std::vector<RecordedEvent>& events) {
+        std::vector<RecordedEvent> out;
+        for (const RecordedEvent& e : events)
+            if (e.kind == RecordedEvent::Kind::Status)
+                out.push_back(e);
+        return out;
+    };
+    ASSERT_TRUE(m_main.WaitFor([&](const auto& events) { return statuses(events).size() >= 7; }));
+    StopOnUiThread();
+    const std::vector<RecordedEvent> seen = statuses(m_main.Events());
+    const WPARAM joining = static_cast<WPARAM>(SessionStatus::Joining);
+    const WPARAM connected = static_cast<WPARAM>(SessionStatus::Connected);
+    const WPARAM reconnecting = static_cast<WPARAM>(SessionStatus::Reconnecting);
+    for (std::size_t i = 0; i + 3 <= 6; i += 3) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].wParam, joining);
+        EXPECT_EQ(seen[i + 1].wParam, connected);
+        EXPECT_EQ(seen[i + 2].wParam, reconnecting);
+        EXPECT_EQ(ReconnectAttempt(seen[i + 2].lParam), static_cast<int>(i / 3 + 1));
+        // 0.5 s, then 1 s, each give or take a quarter, in whole seconds rounded up.
+        EXPECT_GE(ReconnectSeconds(seen[i + 2].lParam), 1);
+        EXPECT_LE(ReconnectSeconds(seen[i + 2].lParam), static_cast<int>(i / 3 + 1));
+    }
+    EXPECT_EQ(seen[6].wParam, joining);
+    EXPECT_EQ(m_main.Count(RecordedEvent::Kind::Fail), 0u);
+}
 
 TEST_F(IndependentServer, AUserStopCutsABackOffShort)
 {

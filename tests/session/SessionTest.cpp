@@ -161,9 +161,12 @@ TEST_F(Session, RefusalFailsOnceWithoutReconnecting)
     EXPECT_TRUE(m_overlay.Lines().empty());
     EXPECT_EQ(m_overlay.Count(Kind::Hide), 1u);
     EXPECT_EQ(m_overlay.Count(Kind::Show), 0u);
-    const RecordedEvent fail = m_main.Events().front();
-    EXPECT_EQ(fail.wParam, 1u);
-    EXPECT_EQ(fail.lParam, 0);
+    const std::vector<RecordedEvent> mainEvents = m_main.Events();
+    const auto fail = std::find_if(mainEvents.begin(), mainEvents.end(),
+                                   [](const RecordedEvent& e) { return e.kind == Kind::Fail; });
+    ASSERT_NE(fail, mainEvents.end());
+    EXPECT_EQ(fail->wParam, 1u);
+    EXPECT_EQ(fail->lParam, 0);
 
     // The failed worker idles: no second report however long it is left alone.
     EXPECT_FALSE(m_main.WaitForCount(Kind::Fail, 2, 300ms));

@@ -34,6 +34,9 @@ LRESULT RecordingWindow::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
     case WM_BARRAGE_FAIL:
         event.kind = RecordedEvent::Kind::Fail;
         break;
+    case WM_BARRAGE_STATUS:
+        event.kind = RecordedEvent::Kind::Status;
+        break;
     default:
         break;
     }

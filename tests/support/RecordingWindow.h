@@ -17,7 +17,7 @@
 namespace zandrel::test {
 
 struct RecordedEvent {
-    enum class Kind { Line, Show, Hide, Topmost, Lock, Fail, Other } kind;
+    enum class Kind { Line, Show, Hide, Topmost, Lock, Fail, Status, Other } kind;
     BarrageMessage line;  // Kind::Line
     WPARAM wParam = 0;
     LPARAM lParam = 0;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+class QSettings;
+
+namespace zandrel {
+
+// What the program remembers between runs, in the platform's usual place for settings
+// (~/.config/Zandrel/Zandrel.conf on Linux). Without a settings file every value is the design's.
+// The lock is never remembered: the overlay always starts unlocked.
+struct AppSettings {
+    static constexpr int kMinFontPointSize = 8;
+    static constexpr int kMaxFontPointSize = 24;
+    static constexpr int kMinOpacityPercent = 30;
+    static constexpr int kMaxOpacityPercent = 100;
+    static constexpr int kMinAlpha = 77;  // 30 %
+    static constexpr int kMinOverlayWidth = 160;
+    static constexpr int kMaxOverlayWidth = 1200;
+    static constexpr int kMinOverlayHeight = 200;
+    static constexpr int kMaxOverlayHeight = 1600;
+    static inline const QString kDefaultHotkey = QStringLiteral("Ctrl+Alt+L");
+
+    int fontPointSize = 10;
+    int alpha = 160;              // the overlay's opacity, of 255
+    std::optional<QSize> overlaySize;  // none: the design's size
+    QString hotkey = kDefaultHotkey;   // portable text, as QKeySequence writes it
+    QString lastRoom;                  // digits, or empty
+    std::optional<QPoint> overlayPosition;  // where the user left it
+
+    int OpacityPercent() const;
+    void SetOpacityPercent(int percent);
+    friend bool operator==(const AppSettings&, const AppSettings&) = default;
+};
+
+// The settings in `store`. A value that is missing, of the wrong kind or out of range gives its
+// default; a file that cannot be read gives all defaults. Problems are told on standard error.
+AppSettings LoadSettings(QSettings& store);
+// False (told on standard error) when they cannot be written; the program goes on without them.
+bool SaveSettings(QSettings& store, const AppSettings& settings);
+
+}  // namespace zandrel

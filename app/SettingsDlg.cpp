@@ -1,0 +1,88 @@
+#include "app/SettingsDlg.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zandrel {
+
+CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
+                           std::function<void(const AppSettings&)> preview, QWidget* parent)
+    : QDialog(parent), m_original(settings), m_designSize(designSize), m_preview(std::move(preview))
+{
+    setWindowTitle(kTitle);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    m_fontSize.setRange(AppSettings::kMinFontPointSize, AppSettings::kMaxFontPointSize);
+    m_fontSize.setSuffix(QStringLiteral(" 磅"));
+    m_fontSize.setValue(settings.fontPointSize);
+    m_opacity.setRange(AppSettings::kMinOpacityPercent, AppSettings::kMaxOpacityPercent);
+    m_opacity.setSuffix(QStringLiteral(" %"));
+    m_opacity.setValue(settings.OpacityPercent());
+    const QSize size = settings.overlaySize.value_or(designSize);
+    m_width.setRange(AppSettings::kMinOverlayWidth, AppSettings::kMaxOverlayWidth);
+    m_width.setValue(size.width());
+    m_height.setRange(AppSettings::kMinOverlayHeight, AppSettings::kMaxOverlayHeight);
+    m_height.setValue(size.height());
+    m_hotkey.setKeySequence(QKeySequence(settings.hotkey, QKeySequence::PortableText));
+    m_hotkeyState.setStyleSheet(QStringLiteral("color: #b00000"));
+    m_hotkeyState.hide();
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("文字大小"), &m_fontSize);
+    form->addRow(QStringLiteral("不透明度"), &m_opacity);
+    form->addRow(QStringLiteral("悬浮窗宽度"), &m_width);
+    form->addRow(QStringLiteral("悬浮窗高度"), &m_height);
+    form->addRow(QStringLiteral("锁定热键"), &m_hotkey);
+    form->addRow(QString(), &m_hotkeyState);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    for (QSpinBox* box : {&m_fontSize, &m_opacity, &m_width, &m_height})
+        connect(box, &QSpinBox::valueChanged, this, &CSettingsDlg::Changed);
+    connect(&m_hotkey, &QKeySequenceEdit::editingFinished, this, &CSettingsDlg::Changed);
+}
+
+AppSettings CSettingsDlg::Settings() const
+{
+    AppSettings settings = m_original;
+    settings.fontPointSize = m_fontSize.value();
+    settings.SetOpacityPercent(m_opacity.value());
+    if (m_opacity.value() == m_original.OpacityPercent())
+        settings.alpha = m_original.alpha;  // untouched: keep it exactly (160 of 255 is not a whole percent)
+    settings.overlaySize = QSize(m_width.value(), m_height.value());
+    if (!m_original.overlaySize && *settings.overlaySize == m_designSize)
+        settings.overlaySize.reset();  // still the design's
+    const QKeySequence key = m_hotkey.keySequence();
+    if (!key.isEmpty())
+        settings.hotkey = key.toString(QKeySequence::PortableText);
+    return settings;
+}
+
+void CSettingsDlg::SetHotkeyTaken(bool taken)
+{
+    m_hotkeyState.setText(kHotkeyTakenText);
+    m_hotkeyState.setVisible(taken);
+}
+
+void CSettingsDlg::Changed()
+{
+    if (m_preview)
+        m_preview(Settings());
+}
+
+void CSettingsDlg::reject()
+{
+    if (m_preview)
+        m_preview(m_original);
+    QDialog::reject();
+}
+
+}  // namespace zandrel

@@ -1,0 +1,100 @@
+// What the program remembers: a round trip through the settings file, and what a damaged file
+// gives.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/AppSettings.h"
+
+namespace zandrel {
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    QString FileName() const { return m_dir.filePath(QStringLiteral("Zandrel.conf")); }
+    AppSettings Load()
+    {
+        QSettings store(FileName(), QSettings::IniFormat);
+        return LoadSettings(store);
+    }
+    void Write(const QByteArray& text)
+    {
+        QFile file(FileName());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(Settings, NoFileGivesTheDesignsValues)
+{
+    const AppSettings settings = Load();
+    EXPECT_EQ(settings, AppSettings());
+    EXPECT_EQ(settings.fontPointSize, 10);
+    EXPECT_EQ(settings.alpha, 160);
+    EXPECT_FALSE(settings.overlaySize);
+    EXPECT_EQ(settings.hotkey, QStringLiteral("Ctrl+Alt+L"));
+    EXPECT_TRUE(settings.lastRoom.isEmpty());
+    EXPECT_FALSE(settings.overlayPosition);
+}
+
+TEST_F(Settings, WhatIsSavedIsReadBack)
+{
+    AppSettings saved;
+    saved.fontPointSize = 16;
+    saved.SetOpacityPercent(45);
+    saved.overlaySize = QSize(300, 500);
+    saved.hotkey = QStringLiteral("Ctrl+Shift+F9");
+    saved.lastRoom = QStringLiteral("00123");
+    saved.overlayPosition = QPoint(-40, 25);
+    {
+        QSettings store(FileName(), QSettings::IniFormat);
+        ASSERT_TRUE(SaveSettings(store, saved));
+    }
+    EXPECT_EQ(Load(), saved);
+
+    AppSettings untouched;  // the design's opacity survives a round trip exactly
+    {
+        QSettings store(FileName(), QSettings::IniFormat);
+        ASSERT_TRUE(SaveSettings(store, untouched));
+    }
+    EXPECT_EQ(Load().alpha, 160);
+}
+
+TEST_F(Settings, ValuesThatMakeNoSenseGiveTheirDefaults)
+{
+    Write("[overlay]\nfontPointSize=99\nopacity=10\nwidth=abc\nheight=500\nx=1\n"
+          "[lock]\nhotkey=\n[session]\nlastRoom=12a\n");
+    const AppSettings settings = Load();
+    EXPECT_EQ(settings.fontPointSize, 10);
+    EXPECT_EQ(settings.alpha, 160);
+    EXPECT_FALSE(settings.overlaySize);      // a width that is no number: no size at all
+    EXPECT_FALSE(settings.overlayPosition);  // x without y
+    EXPECT_EQ(settings.hotkey, QStringLiteral("Ctrl+Alt+L"));
+    EXPECT_TRUE(settings.lastRoom.isEmpty());
+}
+
+TEST_F(Settings, AFileThatCannotBeReadGivesEveryDefault)
+{
+    // The section header is cut short: the reader could still make out a value, but none is trusted.
+    Write("[overlay\nfontPointSize=16\nopacity=200\n");
+    const AppSettings settings = Load();
+    EXPECT_EQ(settings.fontPointSize, 10);
+}
+
+TEST_F(Settings, AFileThatCannotBeWrittenIsToldNotFatal)
+{
+    // A file stands where the settings' folder would be: no one can write there, root included.
+    QFile blocker(m_dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QSettings store(m_dir.filePath(QStringLiteral("blocker/Zandrel.conf")), QSettings::IniFormat);
+    EXPECT_FALSE(SaveSettings(store, AppSettings()));
+}
+
+}  // namespace
+}  // namespace zandrel
