@@ -9,8 +9,9 @@ packages=(
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  lintian appstream
   nodejs node-ws
-  xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr
+  xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer
   fonts-wqy-microhei
 )
 [ "${1:-}" = "--bench" ] && packages+=(chromium)

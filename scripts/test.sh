@@ -4,6 +4,7 @@
 #  2. build/tsan: the plain C++ libraries, their tests and the demo service, with ThreadSanitizer
 #     (Qt's own code is not instrumented, so the widget tests stay out of this build).
 #  3. build/fuzz: each libFuzzer target for ZANDREL_FUZZ_SECONDS (default 20) seconds.
+#  4. build/package: the Debian package, and a check of its contents (it is not installed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -26,5 +27,7 @@ run_build() {
 run_build build/asan -DZANDREL_ASAN=ON -DZANDREL_BENCH=ON  # benchmarks built, so they keep compiling
 run_build build/tsan -DZANDREL_TSAN=ON -DZANDREL_WITH_UI=OFF
 "$root/scripts/fuzz.sh" "${ZANDREL_FUZZ_SECONDS:-20}"
+"$root/tests/package/check_package.sh" "$("$root/scripts/package.sh" | tail -n 1)" \
+  "$root/res/org.zandrel.Zandrel.metainfo.xml"
 
-echo "All tests passed in both sanitizer builds, and the fuzzers found nothing."
+echo "All tests passed in both sanitizer builds, the fuzzers found nothing, and the package is sound."

@@ -293,6 +293,13 @@ TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
     ClickConnect();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().isVisible(); }, 5000));
+    const std::string welcome = test::Utf8ToAnsi("欢迎来到 124 号直播间");  // the demo's first line in a room
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto& lines = m_dialog->Overlay().Messages();
+            return std::any_of(lines.begin(), lines.end(), [&](const BarrageMessage& line) { return line.m_strText == welcome; });
+        },
+        5000));
 }
 
 TEST_F(MainWindow, AFailureStaysInTheStatusLine)

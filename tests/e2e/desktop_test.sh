@@ -46,6 +46,13 @@ overlay_maps() {
   overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map $1"
   handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map $1"
 }
+# Leaves a screenshot named $1 in SCREENSHOT_DIR, when it is set.
+keep_screenshot() {
+  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
+  mkdir -p "$SCREENSHOT_DIR"
+  screenshot "$SCREENSHOT_DIR/$1"
+}
+gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
 joins() { grep -c "^demo: joined room $1\$" "$work/demo.log" || true; }
 joined_at_least() { [ "$(joins "$1")" -ge "$2" ]; }
 focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
@@ -57,12 +64,18 @@ handle_contrast() {
   geometry_of "$handle"
   local brightest background
   brightest=$(convert "$work/s.png" -crop "20x20+$X+$Y" -colorspace gray -format '%[fx:int(255*maxima)]' info:)
-  background=$(convert "$work/s.png" -crop "1x1+$((X - 5))+$((Y + 10))" -colorspace gray -format '%[fx:int(255*maxima)]' info:)
+  # Beside the handle, in the overlay's top margin, where no text ever is.
+  background=$(convert "$work/s.png" -crop "1x1+$((X - 5))+$((Y - 2))" -colorspace gray -format '%[fx:int(255*maxima)]' info:)
   echo $((brightest - background))
 }
 
 start_display 1280x800
 start_desktop tall
+# A tray for the program's icon, in the top-right corner, above the windows (a dock) but reserving
+# no room on the screen.
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true --SetPartialStrut false \
+  --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
+pids+=($!)
 start_demo 0
 demo_port=$port
 
@@ -88,6 +101,37 @@ convert "$work/s.png" -crop "160x25+$((X + 150))+$((Y + 149))" +repage "$work/fi
 [ "$(count_colour "$work/field.png" 0 0 0)" -eq 0 ] || fail "the disabled room field has black text"
 [ "$(count_colour "$work/field.png" 180 180 180)" -gt 50 ] || fail "the disabled room field shows no grey text"
 
+# The program's icon sits in the tray, and its menu opens there.
+# (awk and grep read to the end here: a reader that stops early would fail the pipe.)
+tray_icon() { xwininfo -root -tree | awk '/"zandrel": \("zandrel" "zandrel"\)  22x22/ && !found { print $1; found = 1 }'; }
+icon=$(tray_icon)
+[ -n "$icon" ] || fail "no icon in the tray"
+geometry_of "$icon"
+menu_open() { xwininfo -root -tree | grep '"zandrel": ("zandrel" "zandrel")  1[0-9][0-9]x[0-9]*+' >/dev/null; }
+# A tray passes the click on to the icon; one that has just embedded it may not yet.
+for _ in 1 2 3; do
+  xdotool mousemove $((X + 11)) $((Y + 11)) click 3
+  wait_for 2 menu_open && break
+done
+menu_open || fail "the tray icon's menu did not open"
+keep_screenshot tray-menu.png
+xdotool key Escape
+menu_closed() { ! menu_open; }
+wait_for 5 menu_closed || fail "the tray icon's menu did not close"
+
+# The settings box, from the main window (Ctrl+,), beside the status line.
+xdotool windowactivate --sync "$main"
+xdotool key ctrl+comma
+settings=$(window_named 设置 10) || fail "no settings box"
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+  xdotool windowmove "$settings" 560 440  # clear of the status line
+  sleep 0.5
+  keep_screenshot settings.png
+fi
+xdotool windowactivate --sync "$settings"
+xdotool key Escape
+wait_for 5 gone 设置 || fail "the settings box did not close"
+
 # The unlocked handle stands out from the overlay.
 contrast=$(handle_contrast)
 [ "$contrast" -ge 30 ] || fail "the unlocked handle differs from the overlay by only $contrast"
@@ -106,12 +150,6 @@ xdotool windowactivate --sync "$game"
 wait_for 5 focused "$game" || fail "the game did not get the focus"
 sleep 2
 focus_stays "lines arriving"
-# Leaves a screenshot named $1 in SCREENSHOT_DIR, when it is set.
-keep_screenshot() {
-  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
-  mkdir -p "$SCREENSHOT_DIR"
-  screenshot "$SCREENSHOT_DIR/$1"
-}
 keep_screenshot desktop.png
 
 # The demo service goes away: the cycle fails and the box appears without taking the focus.
@@ -123,7 +161,6 @@ geometry_of "$box"
 [ "$WIDTH" -ge 160 ] || fail "the failure box is $WIDTH pixels wide, too narrow for its caption"
 xprop -id "$box" WM_TRANSIENT_FOR | grep -q "window id" || fail "the failure box is not modal to the main window"
 keep_screenshot failure-box.png
-gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
 wait_for 5 gone 'Zandrel overlay' || fail "the overlay stayed after the failure"
 
 # The user answers the box; the service is back; connect again: the overlay comes back, still locked.
@@ -138,6 +175,39 @@ before=$(presses "$work/target.log")
 xdotool mousemove $((inside_x + 7)) $inside_y click 1
 wait_for 5 grep -q "^press $((inside_x + 7)) $inside_y\$" "$work/target.log" ||
   fail "after showing again, the locked overlay swallowed a click"
+
+# The global hotkey reaches the lock while the game has the keyboard: unlock, and lock again.
+xdotool windowactivate --sync "$game"
+wait_for 5 focused "$game" || fail "the game did not get the focus back"
+xdotool key ctrl+alt+l
+sleep 0.5
+before=$(presses "$work/target.log")
+xdotool mousemove $((inside_x + 11)) $inside_y click 1
+sleep 0.5
+[ "$(presses "$work/target.log")" = "$before" ] || fail "Ctrl+Alt+L did not unlock the overlay"
+focus_stays "the hotkey"
+xdotool windowactivate --sync "$game"
+xdotool key ctrl+alt+l
+sleep 0.5
+xdotool mousemove $((inside_x + 13)) $inside_y click 1
+wait_for 5 grep -q "^press $((inside_x + 13)) $inside_y\$" "$work/target.log" || fail "Ctrl+Alt+L did not lock the overlay again"
+
+# A second run of the program finds the hotkey taken, and says so.
+"$zandrel" --lookup-host "127.0.0.1:$port" >"$work/second.log" 2>&1 &
+second_pid=$!
+pids+=($second_pid)
+wait_for 15 grep -q "the hotkey Ctrl+Alt+L is taken" "$work/second.log" || fail "the second run did not tell that its hotkey is taken"
+kill "$second_pid"
+wait "$second_pid" 2>/dev/null || true
+
+# "断开" ends the session and hides the overlay; another room can be joined in the same run.
+disconnect_button() { geometry_of "$main"; xdotool mousemove $((X + 451)) $((Y + 161)) click 1; }
+xdotool windowactivate --sync "$main"
+disconnect_button
+wait_for 5 gone 'Zandrel overlay' || { import -window root "$work/disconnect.png"; xwininfo -root -tree > "$work/tree.txt"; for w in $(xdotool search --onlyvisible --name '^Zandrel overlay$'); do xwininfo -id $w > "$work/ov-$w.txt"; xprop -id $w _NET_WM_PID >> "$work/ov-$w.txt"; done; fail "the overlay stayed after 断开"; }
+connect_room 124
+wait_for 20 joined_at_least 124 1 || fail "no join of room 124 after 断开"
+overlay_maps "for room 124"
 
 # A storm of reconnects (a room that closes right after every join) while the game has the keyboard,
 # in a new run of the program.

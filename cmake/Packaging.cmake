@@ -1,0 +1,32 @@
+# A Debian package with CPack: cpack -G DEB in a build folder gives zandrel_<version>_<arch>.deb,
+# with the program, the demo chat service as a second binary, the desktop entry, the icon in the
+# hicolor theme, the AppStream metainfo, and its dependencies found by dpkg-shlibdeps.
+install(FILES ${PROJECT_SOURCE_DIR}/res/org.zandrel.Zandrel.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/res/copyright DESTINATION share/doc/zandrel)
+# Debian wants the changelog compressed, the same bytes every build.
+set(ZANDREL_CHANGELOG_GZ ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${ZANDREL_CHANGELOG_GZ}
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/res/changelog > ${ZANDREL_CHANGELOG_GZ}
+  DEPENDS ${PROJECT_SOURCE_DIR}/res/changelog VERBATIM)
+add_custom_target(zandrel_changelog ALL DEPENDS ${ZANDREL_CHANGELOG_GZ})
+install(FILES ${ZANDREL_CHANGELOG_GZ} DESTINATION share/doc/zandrel)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zandrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Zandrel developers <developers@zandrel.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chat overlay for live streamers")
+# The synopsis comes from the summary; CPack indents these lines and marks the empty one.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Zandrel joins the chat of a live room and shows every chat line, gift and
+system notice in a small, semi-transparent, always-on-top overlay, so that a
+streamer can read the audience while a full-screen game keeps the focus.
+
+The package also holds zandrel-demo, a demo chat service to try it with.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)
