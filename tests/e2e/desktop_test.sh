@@ -159,7 +159,7 @@ sleep 0.5
 focus_stays "the failure box"
 geometry_of "$box"
 [ "$WIDTH" -ge 160 ] || fail "the failure box is $WIDTH pixels wide, too narrow for its caption"
-xprop -id "$box" WM_TRANSIENT_FOR | grep -q "window id" || fail "the failure box is not modal to the main window"
+grep -q "window id" <<<"$(xprop -id "$box" WM_TRANSIENT_FOR)" || fail "the failure box is not modal to the main window"
 keep_screenshot failure-box.png
 wait_for 5 gone 'Zandrel overlay' || fail "the overlay stayed after the failure"
 

@@ -54,7 +54,9 @@ start_demo() {
 # The id of the visible window whose name is exactly $1, after waiting up to $2 seconds for it.
 window_named() {
   wait_for "$2" xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 1
-  xdotool search --onlyvisible --name "^$1\$" | head -n 1
+  local ids
+  ids=$(xdotool search --onlyvisible --name "^$1\$")  # whole, so no SIGPIPE under pipefail
+  echo "${ids%%$'\n'*}"
 }
 # Sets X, Y, WIDTH and HEIGHT of window $1: where its contents are on the screen, whatever frame a
 # window manager has put around it.

@@ -17,7 +17,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt6widgets6 libqt6gui6 libqt6core6 libwebsockets17 libjsoncpp25 libcurl4 libc6 libstdc++6 libxcb1; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
-dpkg-deb -I "$deb" | grep -q "Package: zandrel" || fail "the control file does not name the package"
+# Fields are read whole, never piped into grep -q: under pipefail an early exit of grep
+# kills the writer with SIGPIPE and fails a check that matched.
+package=$(dpkg-deb -f "$deb" Package)
+[ "$package" = zandrel ] || fail "the control file names the package '$package', not zandrel"
 
 errors=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep '^E:' || true)
 [ -z "$errors" ] || fail "lintian reports errors:
