@@ -18,7 +18,7 @@ struct AppSettings {
     static constexpr int kMaxFontPointSize = 24;
     static constexpr int kMinOpacityPercent = 30;
     static constexpr int kMaxOpacityPercent = 100;
-    static constexpr int kMinAlpha = 77;  // 30 %
+    static constexpr int kMinAlpha = (kMinOpacityPercent * 255 + 50) / 100;  // rounded, as SetOpacityPercent does
     static constexpr int kMinOverlayWidth = 160;
     static constexpr int kMaxOverlayWidth = 1200;
     static constexpr int kMinOverlayHeight = 200;

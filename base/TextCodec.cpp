@@ -68,9 +68,8 @@ void appendUtf16(std::u16string& out, char32_t cp)
     if (cp < 0x10000) {
         out.push_back(static_cast<char16_t>(cp));
     } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        out.push_back(HighSurrogateOf(cp));
+        out.push_back(LowSurrogateOf(cp));
     }
 }
 

@@ -10,13 +10,9 @@ CChatServerLookupTask::~CChatServerLookupTask() { Cancel(); }
 void CChatServerLookupTask::Start(Done done)
 {
     Cancel();
-    auto request = std::make_shared<CHttpRequest>();
-    {
-        std::lock_guard lock(m_mutex);
-        m_request = request;
-    }
+    m_request = std::make_shared<CHttpRequest>();
     // Lookup thread: fetches, parses, hands the result over.
-    m_thread = std::thread([request, done = std::move(done)] {
+    m_thread = std::thread([request = m_request, done = std::move(done)] {
         Result result;
         result.ok = GetChatServer(*request, result.host, result.port, result.errorText);
         if (done && !request->Aborted())  // a cancelled lookup has no result
@@ -26,12 +22,9 @@ void CChatServerLookupTask::Start(Done done)
 
 void CChatServerLookupTask::Cancel()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_request)
-            m_request->Abort();
-        m_request.reset();
-    }
+    if (m_request)
+        m_request->Abort();
+    m_request.reset();
     if (m_thread.joinable())
         m_thread.join();
 }

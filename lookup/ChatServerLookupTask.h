@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -38,8 +37,8 @@ public:
     void Cancel();
 
 private:
+    // Both on the owner's thread only; the lookup thread holds its own share of the request.
     std::thread m_thread;
-    std::mutex m_mutex;  // guards m_request against Cancel racing the lookup's end
     std::shared_ptr<CHttpRequest> m_request;
 };
 

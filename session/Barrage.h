@@ -26,7 +26,6 @@ struct SessionTimings {
     // A connection that was joined and stayed up this long is healthy: the reconnect after it is
     // immediate, and the back-off starts over.
     std::chrono::milliseconds healthyAfter{10000};
-    BackoffPolicy backoff;
 };
 
 // The chat session: a worker thread that runs connect-join-service cycles against the chat server,

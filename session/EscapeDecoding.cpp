@@ -35,42 +35,6 @@ std::optional<char32_t> escapeAt(std::string_view s, std::size_t pos)
     return unit;
 }
 
-// The length of the well-formed UTF-8 sequence at `pos` (no overlong forms, no surrogates, nothing
-// above U+10FFFF), with its code point; 0 when there is none.
-std::size_t utf8SequenceAt(std::string_view s, std::size_t pos, char32_t& codePoint)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(pos);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        codePoint = lead & 0x0F;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        codePoint = lead & 0x07;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (pos + length > s.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char b = byte(pos + i);
-        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF))
-            return 0;
-        codePoint = (codePoint << 6) | (b & 0x3F);
-    }
-    return length;
-}
-
 // Where the string whose contents start at `begin` ends: its closing quote, or the end of the text.
 std::size_t stringEnd(std::string_view s, std::size_t begin)
 {
@@ -88,9 +52,7 @@ bool rawBytesAreUtf8(std::string_view contents)
         char32_t unused = 0;
         if (contents[i] == '\\')
             i += 2;
-        else if (static_cast<unsigned char>(contents[i]) < 0x80)
-            ++i;
-        else if (const std::size_t length = utf8SequenceAt(contents, i, unused))
+        else if (const std::size_t length = Utf8SequenceAt(contents, i, unused))
             i += length;
         else
             return false;
@@ -153,7 +115,7 @@ std::size_t rewriteString(std::string_view s, std::size_t begin, std::string& ou
         }
         if (rawUtf8 && static_cast<unsigned char>(c) >= 0x80) {
             char32_t codePoint = 0;
-            i += utf8SequenceAt(contents, i, codePoint);
+            i += Utf8SequenceAt(contents, i, codePoint);
             pending.push_back(codePoint);
             continue;
         }

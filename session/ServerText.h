@@ -17,7 +17,7 @@ enum class ServerEvent {
 };
 
 // Handles one whole message from the chat server, on the worker thread: at most one line goes to the
-// overlay (WM_BARRAGE_MSG to g_hBubbleWnd), "ack" shows the overlay, "rej" ends the cycle with
+// overlay (through g_overlayQueue), "ack" shows the overlay, "rej" ends the cycle with
 // "连接请求被拒绝！". Anything it cannot read is ignored.
 //
 // What it does with members of an unexpected type:
