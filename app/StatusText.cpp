@@ -15,8 +15,8 @@ QString StatusText(const StatusLine& status)
         return QStringLiteral("已连接直播室 %1").arg(status.room);
     case StatusLine::State::Reconnecting:
         if (status.seconds <= 0)
-            return QStringLiteral("连接已断开，正在重连（第 %1 次）").arg(status.attempt);
-        return QStringLiteral("连接已断开，%1 秒后重连（第 %2 次）").arg(status.seconds).arg(status.attempt);
+            return QStringLiteral("正在重连…（第 %1 次）").arg(status.attempt);
+        return QStringLiteral("正在重连…（第 %1 次，%2 秒后）").arg(status.attempt).arg(status.seconds);
     case StatusLine::State::Failed:
         return status.failure;
     }

@@ -12,7 +12,7 @@ struct StatusLine {
     State state = State::Idle;
     int room = 0;
     int attempt = 0;         // Reconnecting: which reconnect in a row
-    int seconds = 0;         // Reconnecting: how long until it starts; 0 for now
+    int seconds = 0;         // Reconnecting: how long until it starts; 0 while it is under way
     QString failure;         // Failed: the text of the box
 
     static StatusLine Idle() { return {}; }

@@ -62,6 +62,8 @@ CZandrelDlg::CZandrelDlg(QWidget* parent)
       m_hWnd(RegisterWindow(*this))
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
+    m_reconnectCountdown.setInterval(1000);
+    connect(&m_reconnectCountdown, &QTimer::timeout, this, &CZandrelDlg::OnReconnectCountdown);
     OnInitDialog();
 }
 
@@ -189,6 +191,7 @@ void CZandrelDlg::OnConnect()
         return;
     }
     m_barrage.UserStop();  // whatever the lookup brings, the old session is over
+    EndReconnectSeries();
 
     // The lookup runs off this thread; the controls wait for it disabled, the window stays alive.
     EnableControls(false);
@@ -220,10 +223,9 @@ void CZandrelDlg::OnLookupDone(unsigned lookup, const CChatServerLookupTask::Res
     if (!m_barrage.Start()) {
         SetStatus(StatusLine::Idle());
         EnableControls(true);
-        return;
     }
-    m_settings.lastRoom = m_editRoom.text();
-    Save();
+    // The room is remembered once the server has let the session in (see OnBarrageStatus): a
+    // refused room is no room to come back to.
 }
 
 void CZandrelDlg::EnableControls(bool enable)
@@ -238,6 +240,13 @@ void CZandrelDlg::StopAll()
     m_lookup.Cancel();
     m_bLookingUp = false;
     m_barrage.UserStop();
+    EndReconnectSeries();
+}
+
+void CZandrelDlg::EndReconnectSeries()
+{
+    m_nReconnectAttempt = 0;
+    m_reconnectCountdown.stop();
 }
 
 void CZandrelDlg::OnDisconnect()
@@ -262,6 +271,10 @@ void CZandrelDlg::SetStatus(StatusLine status)
         m_status.setText(text);
         emit statusChanged(text);
     }
+    // One story in both places: while the session is away from the room, the overlay (which the
+    // streamer watches) says what the status line says.
+    m_bubbleDlg.SetStatusStrip(m_statusLine.state == StatusLine::State::Reconnecting ? StatusText(m_statusLine)
+                                                                                     : QString());
 }
 
 LRESULT CZandrelDlg::OnBarrageStatus(WPARAM wParam, LPARAM lParam)
@@ -271,16 +284,45 @@ LRESULT CZandrelDlg::OnBarrageStatus(WPARAM wParam, LPARAM lParam)
         return 0;
     switch (static_cast<SessionStatus>(wParam)) {
     case SessionStatus::Joining:
-        SetStatus(StatusLine::Of(StatusLine::State::Joining, m_nRoom));
+        // A join that is one of a reconnect series is that reconnect under way.
+        if (m_nReconnectAttempt > 0) {
+            m_reconnectCountdown.stop();
+            SetStatus(StatusLine::Reconnect(m_nRoom, m_nReconnectAttempt, 0));
+        } else {
+            SetStatus(StatusLine::Of(StatusLine::State::Joining, m_nRoom));
+        }
         break;
     case SessionStatus::Connected:
+        EndReconnectSeries();
         SetStatus(StatusLine::Of(StatusLine::State::Connected, m_nRoom));
+        if (m_settings.lastRoom != m_editRoom.text()) {
+            m_settings.lastRoom = m_editRoom.text();
+            Save();
+        }
         break;
-    case SessionStatus::Reconnecting:
-        SetStatus(StatusLine::Reconnect(m_nRoom, ReconnectAttempt(lParam), ReconnectSeconds(lParam)));
+    case SessionStatus::Reconnecting: {
+        m_nReconnectAttempt = ReconnectAttempt(lParam);
+        const int seconds = ReconnectSeconds(lParam);
+        m_reconnectAt = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        if (seconds > 0)
+            m_reconnectCountdown.start();
+        else
+            m_reconnectCountdown.stop();
+        SetStatus(StatusLine::Reconnect(m_nRoom, m_nReconnectAttempt, seconds));
         break;
     }
+    }
     return 0;
+}
+
+void CZandrelDlg::OnReconnectCountdown()
+{
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(m_reconnectAt - steady_clock::now()).count();
+    const int seconds = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
+    if (seconds == 0)
+        m_reconnectCountdown.stop();  // the reconnect is due; its join says when it is under way
+    SetStatus(StatusLine::Reconnect(m_nRoom, m_nReconnectAttempt, seconds));
 }
 
 void CZandrelDlg::ApplySettings(const AppSettings& settings)
@@ -349,6 +391,7 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
     if (wParam != 1 || !m_barrage.Failed())
         return 0;
     const QString error = QString::fromStdU16String(g_strLastError);
+    EndReconnectSeries();
     SetStatus(StatusLine::Failure(m_nRoom, error));
     ShowMessage(error);
     m_barrage.UserStop();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/AppSettings.h"
 #include "app/GlobalHotkey.h"
@@ -92,7 +94,12 @@ private:
     void EnableControls(bool enable);
     // Ends whatever runs: a lookup in progress, and the session.
     void StopAll();
+    // The status line, and the overlay's strip while the session is away from the room.
     void SetStatus(StatusLine status);
+    // Once a second while a reconnect waits: the time left, counted down in both places.
+    void OnReconnectCountdown();
+    // A reconnect series is over: the room is joined again, or the session has ended.
+    void EndReconnectSeries();
     // Gives the overlay the look of `settings` and takes their hotkey.
     void ApplySettings(const AppSettings& settings);
     void RegisterHotkey();
@@ -122,6 +129,10 @@ private:
     bool m_bLookingUp = false;
     unsigned m_nLookup = 0;
     int m_nRoom = 0;  // the room of the connect command
+    // The reconnect under way: which attempt (0 while in the room or stopped) and when it starts.
+    int m_nReconnectAttempt = 0;
+    std::chrono::steady_clock::time_point m_reconnectAt;
+    QTimer m_reconnectCountdown;
     HWND m_hWnd;
 };
 

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QRegion>
 #include <QScreen>
+#include <QScrollBar>
 #include <QWindow>
 
 #include "overlay/DialogUnits.h"
@@ -46,6 +47,7 @@ QRect TextRect(const QRect& overlay)
 CBubbleDlg::CBubbleDlg()
     : QWidget(nullptr, kOverlayWindowFlags),
       m_richEdit(this, kRichEditId),
+      m_statusStrip(this),
       m_ctrlDlg(this),
       m_clock([] { return std::time(nullptr); }),
       m_hWnd(RegisterWindow(*this))
@@ -62,12 +64,20 @@ CBubbleDlg::CBubbleDlg()
 
     // The text takes no input: presses over it reach the overlay (to drag it), and it never has
     // the focus. No scroll bars; it scrolls itself to its end.
-    m_richEdit.setGeometry(TextRect(rect()));
     m_richEdit.setAttribute(Qt::WA_TransparentForMouseEvents);
     m_richEdit.setFocusPolicy(Qt::NoFocus);
     m_richEdit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_richEdit.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_richEdit.SetIgnoreSetCursor(true);
+    // The strip is part of the overlay's face, not a control: presses go to the overlay (to drag).
+    m_statusStrip.setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_statusStrip.setFocusPolicy(Qt::NoFocus);
+    m_statusStrip.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette stripColours = m_statusStrip.palette();
+    stripColours.setColor(QPalette::WindowText, kTitleColour);
+    m_statusStrip.setPalette(stripColours);
+    m_statusStrip.hide();
+    LayOutText();
 
     m_topmostTimer.setInterval(kTopmostIntervalMs);
     connect(&m_topmostTimer, &QTimer::timeout, this, [this] { OnTimer(); });
@@ -319,8 +329,29 @@ void CBubbleDlg::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     setMask(roundedRegion(rect(), kCornerEllipse));
-    m_richEdit.setGeometry(TextRect(rect()));
+    LayOutText();
     PlaceHandle();
+}
+
+void CBubbleDlg::SetStatusStrip(const QString& text)
+{
+    if (text == m_statusStrip.text() && m_statusStrip.isVisibleTo(this) == !text.isEmpty())
+        return;
+    m_statusStrip.setText(text);
+    m_statusStrip.setVisible(!text.isEmpty());
+    LayOutText();
+}
+
+void CBubbleDlg::LayOutText()
+{
+    QRect text = TextRect(rect());
+    if (m_statusStrip.isVisibleTo(this)) {
+        const int height = m_statusStrip.sizeHint().height();
+        m_statusStrip.setGeometry(text.left(), text.bottom() + 1 - height, text.width(), height);
+        text.setBottom(text.bottom() - height);
+    }
+    m_richEdit.setGeometry(text);
+    m_richEdit.verticalScrollBar()->setValue(m_richEdit.verticalScrollBar()->maximum());  // the last line stays in view
 }
 
 void CBubbleDlg::showEvent(QShowEvent* event)

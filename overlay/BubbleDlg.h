@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
@@ -78,6 +79,10 @@ public:
     // is on a screen there now. False, and no move, otherwise.
     bool RestorePosition(const QPoint& position);
     bool IsKeptOnTop() const { return m_topmostTimer.isActive(); }
+    // A line below the chat that says what the session does while it is not in the room (the
+    // reconnect and its countdown), the same text as the main window's status line; empty hides it.
+    void SetStatusStrip(const QString& text);
+    const QLabel& StatusStrip() const { return m_statusStrip; }
     // For tests: the clock that stamps lines.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
 
@@ -95,6 +100,8 @@ private:
     void PlaceAtScreenEdge();
     void WatchScreens();
     void PlaceHandle();
+    // The text and, while it shows, the status strip below it.
+    void LayOutText();
     void SetClickThrough(bool on);
     void OnTimer();
     void RaiseWithHandle();
@@ -104,6 +111,7 @@ private:
 
     std::vector<BarrageMessage> m_vecMessages;
     CUiRichEdit m_richEdit;
+    QLabel m_statusStrip;
     CBubbleCtrlDlg m_ctrlDlg;
     bool m_hCtrlWnd = false;  // the handle exists and follows moves
     int m_nTextPointSize = kTextPointSize;

@@ -87,6 +87,7 @@ bool CBarrage::Start()
 {
     m_bStopByUser = false;
     m_bFailed = false;
+    m_bJoinedOnce = false;
     SetStopService(0);
     m_bConnect = true;
     return Begin(false);
@@ -137,6 +138,14 @@ void CBarrage::WakeService()
 bool CBarrage::WaitBeforeReconnect()
 {
     const std::chrono::milliseconds delay = m_backoff.NextDelay(m_bLastCycleHealthy);
+    // The overlay tells of an outage once, when it begins; the attempts after that are counted on
+    // the status line (and the overlay's strip), not line by line.
+    if (m_backoff.Attempt() == 1) {
+        BarrageMessage record;
+        record.SetName(texts::kSystemMessage);
+        record.SetText(texts::kReconnecting);
+        g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, std::move(record)});
+    }
     PostSessionStatus(SessionStatus::Reconnecting,
                       ReconnectDetail(m_backoff.Attempt(), static_cast<int>((delay.count() + 999) / 1000)));
     if (delay.count() <= 0)
@@ -151,7 +160,15 @@ bool CBarrage::RunStep()
         SleepUnlessStopped(kIdleStepMs);
         return true;
     }
-    if (RunOnce()) {
+    bool ended = RunOnce();
+    if (!ended && m_bJoinedOnce && g_strLastError == texts::kConnectFailed) {
+        // Once the room has been joined, a connection that cannot be made is an outage, not the
+        // end: the session keeps trying, backing off, until the user stops it. Only a refusal
+        // still ends it.
+        g_strLastError.clear();
+        ended = true;
+    }
+    if (ended) {
         if (!m_bStopByUser && WaitBeforeReconnect() && !m_bStopByUser) {
             m_bConnect = true;
             SetStopService(0);
@@ -256,15 +273,9 @@ bool CBarrage::RunOnce()
     m_bLastCycleHealthy =
         cycle.joined && std::chrono::steady_clock::now() - cycle.joinedAt >= settings.timings.healthyAfter;
 
-    if (!g_strLastError.empty())
-        return false;
-    if (!m_bStopByUser) {
-        BarrageMessage record;
-        record.SetName(texts::kSystemMessage);
-        record.SetText(texts::kReconnecting);
-        g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, std::move(record)});
-    }
-    return true;
+    if (cycle.joined)
+        m_bJoinedOnce = true;
+    return g_strLastError.empty();
 }
 
 }  // namespace zandrel

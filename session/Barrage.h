@@ -30,7 +30,9 @@ struct SessionTimings {
 
 // The chat session: a worker thread that runs connect-join-service cycles against the chat server,
 // reconnects after a drop (at once after a healthy connection, with a growing wait while the server
-// keeps closing), and reports a failed cycle to the main window.
+// keeps closing), and reports a failed cycle to the main window. Once the room has been joined, a
+// connection that cannot be made is an outage, retried with the same back-off for as long as it
+// lasts; only the first connection's failure and a refusal end the session.
 //
 // Threads: the UI thread constructs it and calls the setters, Start and UserStop; the worker runs
 // RunStep and RunOnce, and libwebsockets' callbacks inside its service calls. The libwebsockets
@@ -114,6 +116,9 @@ private:
     std::atomic<bool> m_bConnect{true};
     std::atomic<bool> m_bStopByUser{false};
     std::atomic<bool> m_bFailed{false};
+    // Some cycle of this session has joined the room: from then on only a refusal or the user ends
+    // it. Set by the worker, cleared by Start.
+    std::atomic<bool> m_bJoinedOnce{false};
 };
 
 }  // namespace zandrel

@@ -128,16 +128,26 @@ int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void*
         }
         break;
     case LWS_CALLBACK_CLIENT_RECEIVE:
+        // Whatever arrives proves the connection alive: the keep-alive pings only after silence.
+        lws_validity_confirmed(wsi);
         receive(wsi, in, len);
         if (g_bStopService.load() != 0)
             endCycle(wsi);  // refused
         break;
-    case LWS_CALLBACK_CLIENT_WRITEABLE:
+    case LWS_CALLBACK_CLIENT_WRITEABLE: {
+        // The join goes out once per connection. The library makes the socket writeable again for
+        // its own reasons (the keep-alive's ping among them); a second join would be news to the
+        // server, and a strict one refuses it.
+        CycleState* cycle = cycleOf(wsi);
+        if (!cycle || cycle->joinSent)
+            break;
+        cycle->joinSent = true;
         if (!sendJoinRequest(wsi)) {
             lwsl_notice("the join request could not be written\n");
             return -1;  // closes the connection: the cycle ends as after any drop
         }
         break;
+    }
     case LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED:
         return confirmExtension(static_cast<const char*>(in));
     default:

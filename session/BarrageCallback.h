@@ -21,6 +21,7 @@ struct CycleState {
     // The keep-alive: pings on a quiet connection, and a drop when it stays quiet.
     lws_retry_bo_t keepAlive{};
     bool established = false;  // the WebSocket handshake completed
+    bool joinSent = false;     // the join request has gone out on this connection
     bool joined = false;       // the server confirmed the join ("ack")
     std::chrono::steady_clock::time_point joinedAt;
     // Set once the service loop is over: what the context's destruction reports is no news.

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -269,15 +270,33 @@ TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
     QTest::mouseClick(&Connect(), Qt::LeftButton);
     EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("正在获取直播室服务地址..."));
     EXPECT_TRUE(m_dialog->DisconnectButton().isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.empty() && seen.back().startsWith(QStringLiteral("连接已断开")); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.empty() && seen.back().startsWith(QStringLiteral("正在重连")); }, 20000));
     ASSERT_GE(seen.size(), 4u);
     EXPECT_EQ(seen[0], QStringLiteral("正在获取直播室服务地址..."));
     EXPECT_EQ(seen[1], QStringLiteral("正在加入直播室 9101..."));
     EXPECT_EQ(seen[2], QStringLiteral("已连接直播室 9101"));
-    EXPECT_TRUE(seen.back() == QStringLiteral("连接已断开，1 秒后重连（第 1 次）") ||
-                seen.back() == QStringLiteral("连接已断开，正在重连（第 1 次）"))
+    EXPECT_TRUE(seen.back() == QStringLiteral("正在重连…（第 1 次，1 秒后）") ||
+                seen.back() == QStringLiteral("正在重连…（第 1 次）"))
         << seen.back().toStdString();
+    // The overlay, which the streamer watches, says the same.
+    EXPECT_EQ(m_dialog->Overlay().StatusStrip().text(), seen.back());
+    EXPECT_TRUE(m_dialog->Overlay().StatusStrip().isVisibleTo(&m_dialog->Overlay()));
     EXPECT_TRUE(ControlsDisabled());
+
+    // The waits grow while the server keeps closing; a wait of some seconds is counted down, a
+    // second at a time, in both places.
+    const QRegularExpression countdown(QStringLiteral("^正在重连…（第 (\\d+) 次，(\\d+) 秒后）$"));
+    QString waiting;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const QRegularExpressionMatch match = countdown.match(m_dialog->StatusLabel().text());
+        if (match.hasMatch() && match.captured(2).toInt() >= 2)
+            waiting = match.captured(0);
+        return !waiting.isEmpty();
+    }, 30000));
+    const QRegularExpressionMatch first = countdown.match(waiting);
+    const QString next = QStringLiteral("正在重连…（第 %1 次，%2 秒后）").arg(first.captured(1)).arg(first.captured(2).toInt() - 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == next; }, 3000)) << next.toStdString();
+    EXPECT_EQ(m_dialog->Overlay().StatusStrip().text(), next);
 
     QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
     EXPECT_FALSE(m_dialog->Session().IsRunning());
@@ -316,7 +335,8 @@ TEST_F(MainWindow, SettingsComeBackAfterARestart)
 {
     TypeRoom("00123");
     ClickConnect();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Session().IsRunning(); }, 20000));
+    // The room is remembered once the server has let the session in.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 123"); }, 20000));
     m_dialog->Overlay().move(40, 50);
     QTimer::singleShot(0, [&] {
         CSettingsDlg* box = m_dialog->OpenSettings();
@@ -342,6 +362,26 @@ TEST_F(MainWindow, SettingsComeBackAfterARestart)
     EXPECT_EQ(m_dialog->Overlay().size(), QSize(300, 444));
     EXPECT_EQ(m_dialog->Overlay().pos(), QPoint(40, 50));
     EXPECT_FALSE(m_dialog->Overlay().CtrlDlg().IsLocked());  // the lock is never remembered
+}
+
+// Only a room the server let the session into is remembered: a refused one, or one that was never
+// joined, leaves the room before it.
+TEST_F(MainWindow, ARefusedRoomIsNotRemembered)
+{
+    TypeRoom("124");
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
+    QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
+    TypeRoom("902");  // refused
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_boxes.empty(); }, 20000));
+    TypeRoom("125");
+    QTest::mouseClick(&Connect(), Qt::LeftButton);
+    m_dialog->close();  // during the lookup: never joined
+    m_dialog.reset();
+
+    m_dialog = std::make_unique<CZandrelDlg>();
+    EXPECT_EQ(Room().text(), QStringLiteral("124"));
 }
 
 TEST_F(MainWindow, CancelledSettingsChangeNothing)

@@ -20,8 +20,8 @@ TEST(StatusText, EachStateInTheProgramsWording)
         {StatusLine::Of(State::LookingUp, 123), QStringLiteral("正在获取直播室服务地址...")},
         {StatusLine::Of(State::Joining, 123), QStringLiteral("正在加入直播室 123...")},
         {StatusLine::Of(State::Connected, -5), QStringLiteral("已连接直播室 -5")},
-        {StatusLine::Reconnect(123, 1, 0), QStringLiteral("连接已断开，正在重连（第 1 次）")},
-        {StatusLine::Reconnect(123, 4, 8), QStringLiteral("连接已断开，8 秒后重连（第 4 次）")},
+        {StatusLine::Reconnect(123, 1, 0), QStringLiteral("正在重连…（第 1 次）")},
+        {StatusLine::Reconnect(123, 4, 8), QStringLiteral("正在重连…（第 4 次，8 秒后）")},
         {StatusLine::Failure(123, QStringLiteral("连接请求被拒绝！")), QStringLiteral("连接请求被拒绝！")},
     };
     for (const StatusCase& c : cases) {

@@ -3,8 +3,9 @@
 # compositor, a click target below everything and a "game" window of another program that has the
 # keyboard. Checks, from the desktop's side:
 #   - the lock holds through a failed cycle and a new connection (clicks still pass through);
-#   - the game keeps the focus through lines, a storm of reconnects and a failure box, which is
-#     modal to the main window and wide enough for its caption;
+#   - the game keeps the focus through lines, an outage of the service (the session stays in the
+#     overlay and comes back by itself) and a failure box, which is modal to the main window and
+#     wide enough for its caption;
 #   - the handle can be told from the overlay in both states;
 #   - the disabled room field is grey;
 #   - on a screen too short for the overlay, the overlay's top-right corner and its handle are on it.
@@ -152,9 +153,24 @@ sleep 2
 focus_stays "lines arriving"
 keep_screenshot desktop.png
 
-# The demo service goes away: the cycle fails and the box appears without taking the focus.
-kill "$demo_pid"
-box=$(window_named 提示 20) || fail "no failure box"
+# The demo service goes away and comes back: the session stays in the room's overlay (which tells
+# of the outage) and returns by itself, and the game keeps the focus.
+stop_demo() { kill "$demo_pid"; wait "$demo_pid" 2>/dev/null || true; }
+joins_before=$(joins 123)
+stop_demo
+wait_for 10 grep -q "reconnecting in" "$work/zandrel.log" || fail "the session did not begin to reconnect"
+focus_stays "the outage"
+xdotool search --onlyvisible --name '^Zandrel overlay$' >/dev/null || fail "the overlay went away in an outage"
+keep_screenshot reconnecting.png
+start_demo "$demo_port"
+wait_for 40 joined_at_least 123 $((joins_before + 1)) || fail "the session did not come back to the room by itself"
+focus_stays "the reconnect"
+
+# Back again, the service refuses the room: the session fails, and the box appears without taking
+# the focus.
+stop_demo
+start_demo "$demo_port" --refuse-all
+box=$(window_named 提示 40) || fail "no failure box"
 sleep 0.5
 focus_stays "the failure box"
 geometry_of "$box"
@@ -167,6 +183,7 @@ wait_for 5 gone 'Zandrel overlay' || fail "the overlay stayed after the failure"
 xdotool windowactivate --sync "$box"
 xdotool key Return
 wait_for 5 gone 提示 || fail "the failure box did not close"
+stop_demo
 start_demo "$demo_port"
 connect_room 123
 overlay_maps "again"

@@ -41,10 +41,10 @@ start_display() {
   unset WAYLAND_DISPLAY
 }
 
-# The demo chat service on port $1 (0: a free one); sets demo_pid and port.
+# The demo chat service on port $1 (0: a free one), with any further options; sets demo_pid and port.
 start_demo() {
   rm -f "$work/ports"
-  "$demo" --port "$1" --rate 15 --seed 3 --ports-file "$work/ports" >>"$work/demo.log" 2>&1 &
+  "$demo" --port "$1" --rate 15 --seed 3 --ports-file "$work/ports" "${@:2}" >>"$work/demo.log" 2>&1 &
   demo_pid=$!
   pids+=($demo_pid)
   wait_for 10 test -s "$work/ports" || fail "the demo service did not start"

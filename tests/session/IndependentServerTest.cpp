@@ -248,6 +248,85 @@ TEST_F(IndependentServer, AUserStopCutsABackOffShort)
     StopOnUiThread(1s);
 }
 
+// Waits until the server has had `count` pings from clients in `room`.
+bool WaitForPings(int room, std::size_t count, std::chrono::milliseconds timeout = 20s)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (test::ScriptedServerPings(room).size() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+// The keep-alive's pings make the socket writeable again; the join must not go out with them. A
+// strict server refuses a second join on a connection, so a session that sent one would fail.
+TEST_F(IndependentServer, AQuietRoomSeesOneJoinThroughManyKeepAlivePeriods)
+{
+    SessionTimings timings;
+    timings.keepAlivePingSeconds = 1;
+    timings.keepAliveHangupSeconds = 3;
+    m_session.SetTimings(timings);
+    m_session.SetRoom(417);
+    ASSERT_TRUE(m_session.Start());
+    ASSERT_TRUE(WaitForLine("quiet"));
+    ASSERT_TRUE(WaitForPings(417, 3)) << "the keep-alive sent no pings into a quiet room";
+    StopOnUiThread();
+
+    const std::vector<ReceivedJoin> joins = ScriptedServerJoins(417);
+    ASSERT_EQ(joins.size(), 1u) << "the server received another message: " << joins.back().text;
+    EXPECT_TRUE(joins[0].valid) << joins[0].reason;
+    EXPECT_EQ(m_main.Count(RecordedEvent::Kind::Fail), 0u);
+    EXPECT_EQ(LineTexts(), (std::vector<std::string>{texts::kJoinSuccess, "quiet"}));
+}
+
+// Lines are proof of life: no ping while they arrive, pings once the room goes quiet.
+TEST_F(IndependentServer, PingsFollowSilenceNotTheClock)
+{
+    SessionTimings timings;
+    timings.keepAlivePingSeconds = 1;
+    timings.keepAliveHangupSeconds = 3;
+    m_session.SetTimings(timings);
+    m_session.SetRoom(414);  // a line every 250 ms for 4 s after the join, then quiet
+    ASSERT_TRUE(m_session.Start());
+    ASSERT_TRUE(WaitForLine("now quiet"));
+    ASSERT_TRUE(WaitForPings(414, 1)) << "no ping once the room was quiet";
+    StopOnUiThread();
+
+    const std::vector<ReceivedJoin> joins = ScriptedServerJoins(414);
+    ASSERT_EQ(joins.size(), 1u);
+    // The last line leaves the server 4 s after the join; the first ping may come a keep-alive
+    // period (1 s, counted in whole seconds by the library) after that, not before.
+    const std::vector<test::ReceivedPing> pings = test::ScriptedServerPings(414);
+    EXPECT_GE(pings.front().atMs - joins[0].atMs, 4500) << "a ping while lines were arriving";
+    EXPECT_EQ(m_main.Count(RecordedEvent::Kind::Fail), 0u);
+}
+
+// After a healthy connection (joined, and up for `healthyAfter`) the reconnect is immediate and the
+// back-off starts over, however often it happens.
+TEST_F(IndependentServer, TheReconnectAfterAHealthyConnectionIsImmediate)
+{
+    SessionTimings timings;
+    timings.healthyAfter = 500ms;
+    m_session.SetTimings(timings);
+    m_session.SetRoom(416);  // up for 1.5 s after each join, then closed
+    ASSERT_TRUE(m_session.Start());
+    ASSERT_TRUE(WaitForJoins(416, 3, 30s));
+    StopOnUiThread();
+    std::size_t reconnects = 0;
+    for (const RecordedEvent& e : m_main.Events()) {
+        if (e.kind != RecordedEvent::Kind::Status || e.wParam != static_cast<WPARAM>(SessionStatus::Reconnecting))
+            continue;
+        ++reconnects;
+        EXPECT_EQ(ReconnectAttempt(e.lParam), 1);
+        EXPECT_EQ(ReconnectSeconds(e.lParam), 0);
+    }
+    EXPECT_GE(reconnects, 2u);
+    // Each drop began an outage of its own, and the overlay said so each time.
+    EXPECT_EQ(CountLines(texts::kReconnecting), reconnects);
+}
+
 struct SilentListener {
     const char* listener;
     const char* what;
@@ -259,12 +338,18 @@ class Handshakes : public IndependentServer, public ::testing::WithParamInterfac
 TEST_P(Handshakes, ThatNeverCompleteFailTheCycle)
 {
     SessionTimings timings;
-    timings.connectTimeoutSeconds = 2;
+    timings.connectTimeoutSeconds = 1;
     m_session.SetTimings(timings);
     m_session.SetPort(ScriptedServerPort(GetParam().listener));
     m_session.SetRoom(123);
+    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(m_session.Start());
     ASSERT_TRUE(m_main.WaitForCount(RecordedEvent::Kind::Fail, 1, 20s)) << GetParam().what;
+    // At the configured time-out, counted in whole seconds by the library: not before it, and not
+    // at the library's own default (5 s).
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 4s);
     EXPECT_EQ(g_strLastError, texts::kConnectFailed);
     m_ui.RunSync([] {});
     EXPECT_EQ(m_overlay.Count(RecordedEvent::Kind::Hide), 1u);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "session/Barrage.h"
 #include "session/ReconnectBackoff.h"
 
 namespace zandrel {
@@ -68,6 +69,17 @@ TEST(Backoff, JitterSpreadsEachWaitByAQuarterEitherWay)
         EXPECT_GE(wait, milliseconds(375));
         EXPECT_LE(wait, milliseconds(625));
     }
+}
+
+// The session's own time limits, which tests shorten and nothing else may change unseen: the
+// handshake's time-out, the keep-alive's ping and hang-up after silence, and what counts as healthy.
+TEST(SessionTimings, AreTheProgramsUnlessATestSetsThem)
+{
+    const SessionTimings timings;
+    EXPECT_EQ(timings.connectTimeoutSeconds, 20);
+    EXPECT_EQ(timings.keepAlivePingSeconds, 30);
+    EXPECT_EQ(timings.keepAliveHangupSeconds, 60);
+    EXPECT_EQ(timings.healthyAfter, milliseconds(10000));
 }
 
 }  // namespace

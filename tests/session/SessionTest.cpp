@@ -9,8 +9,10 @@
 #include <chrono>
 #include <future>
 #include <mutex>
+#include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -133,18 +135,20 @@ TEST_F(Session, ADropShowsTheReconnectLineAndJoinsAgainWithANewUid)
     StopOnUiThread();
 
     const std::vector<BarrageMessage> lines = m_overlay.Lines();
-    // ack, line 1, line 2, reconnect; ack, line 1, line 2, reconnect; ack ...
-    ASSERT_GE(lines.size(), 9u);
-    for (std::size_t cycle = 0; cycle < 2; ++cycle) {
-        const std::size_t base = cycle * 4;
+    // ack, line 1, line 2, reconnect; ack, line 1, line 2; ack ... The connections are short, so
+    // the drops after the first belong to the same outage, which the overlay tells of once (the
+    // status line counts the attempts).
+    ASSERT_GE(lines.size(), 8u);
+    for (const std::size_t base : {std::size_t{0}, std::size_t{4}}) {
         EXPECT_EQ(lines[base].m_strText, texts::kJoinSuccess);
         EXPECT_EQ(lines[base + 1].m_strText, Utf8ToAnsi(demo::ScriptedLines()[0].text));
         EXPECT_EQ(lines[base + 2].m_strText, Utf8ToAnsi(demo::ScriptedLines()[1].text));
-        EXPECT_EQ(lines[base + 3].m_strName, texts::kSystemMessage);
-        EXPECT_EQ(lines[base + 3].m_strText, texts::kReconnecting);
-        EXPECT_EQ(lines[base + 3].m_strCmd, "");
     }
-    EXPECT_EQ(lines[8].m_strText, texts::kJoinSuccess);
+    EXPECT_EQ(lines[3].m_strName, texts::kSystemMessage);
+    EXPECT_EQ(lines[3].m_strText, texts::kReconnecting);
+    EXPECT_EQ(lines[3].m_strCmd, "");
+    EXPECT_EQ(lines[7].m_strText, texts::kJoinSuccess);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const BarrageMessage& l) { return l.m_strText == texts::kReconnecting; }), 1);
     std::lock_guard lock(uidsMutex);
     EXPECT_EQ(std::set<std::string>(uids.begin(), uids.end()).size(), uids.size());  // a new uid per join
     EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
@@ -262,6 +266,34 @@ TEST_F(Session, HostNamesGoThroughTheResolverAndAStopDoesNotWaitForIt)
     held->changed.notify_all();
     ASSERT_TRUE(m_session.Start());
     ASSERT_TRUE(WaitForLine(texts::kJoinSuccess));
+}
+
+// A stop may come at any moment of a cycle's start, also before the cycle has made its
+// resolution cancellable; it must still not wait for a resolver that never answers.
+TEST_F(Session, AStopAtAnyMomentOfAStartDoesNotWaitForTheResolver)
+{
+    auto held = std::make_shared<HeldResolver>();  // never released while the session runs
+    m_session.SetResolver([held](const std::string&) {
+        std::unique_lock lock(held->mutex);
+        held->changed.wait(lock, [&] { return held->released; });
+        return std::string();
+    });
+    m_session.SetHost("chat.example");
+    m_session.SetRoom(900);
+    std::mt19937 random(12345);
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(m_session.Start());
+        // From at once to well after the context exists: the stop lands all over the start.
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 3000)(random)));
+        StopOnUiThread(5s);
+    }
+    EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
+    {
+        std::lock_guard lock(held->mutex);
+        held->released = true;
+    }
+    held->changed.notify_all();
 }
 
 TEST_F(Session, AHostTheResolverCannotFindFailsTheCycle)

@@ -65,11 +65,13 @@ bool WaitForScriptedServerAccepted(const std::string& listener, int count)
     return true;
 }
 
-std::vector<ReceivedJoin> ScriptedServerJoins(int room)
+// The entries of one of the scripted server's JSON-lines logs that belong to `room`.
+template <typename Entry, typename Read>
+std::vector<Entry> scriptedServerLog(const char* file, int room, Read read)
 {
-    std::ifstream log(stateDirectory("ws") + "/joins.jsonl");
+    std::ifstream log(stateDirectory("ws") + "/" + file);
     const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-    std::vector<ReceivedJoin> joins;
+    std::vector<Entry> entries;
     std::string line;
     while (std::getline(log, line)) {
         Json::Value entry;
@@ -77,10 +79,25 @@ std::vector<ReceivedJoin> ScriptedServerJoins(int room)
         if (!reader->parse(line.data(), line.data() + line.size(), &entry, nullptr) || !entry.isObject() ||
             !entry["room"].isInt() || entry["room"].asInt() != room)
             continue;
-        joins.push_back({entry["room"].asInt(), entry["text"].asString(), entry["valid"].asBool(),
-                         entry["reason"].asString(), entry["extensions"].asString(), entry["t"].asInt64()});
+        entries.push_back(read(entry));
     }
-    return joins;
+    return entries;
+}
+
+std::vector<ReceivedJoin> ScriptedServerJoins(int room)
+{
+    return scriptedServerLog<ReceivedJoin>("joins.jsonl", room, [](const Json::Value& entry) {
+        return ReceivedJoin{entry["room"].asInt(),         entry["text"].asString(),   entry["valid"].asBool(),
+                            entry["reason"].asString(),    entry["extensions"].asString(), entry["t"].asInt64(),
+                            entry["connection"].asInt(),   entry["seq"].asInt()};
+    });
+}
+
+std::vector<ReceivedPing> ScriptedServerPings(int room)
+{
+    return scriptedServerLog<ReceivedPing>("pings.jsonl", room, [](const Json::Value& entry) {
+        return ReceivedPing{entry["connection"].asInt(), entry["t"].asInt64()};
+    });
 }
 
 int ClosedPort()

@@ -25,9 +25,18 @@ struct ReceivedJoin {
     std::string reason;      // what was wrong, when not valid
     std::string extensions;  // the Sec-WebSocket-Extensions that the client offered
     long long atMs = 0;      // when, in ms since the server started
+    int connection = 0;      // which connection it came on (the server numbers them from 1)
+    int seq = 0;             // which message on that connection, from 0 (the join proper)
 };
-// Every join request the scripted server has received for `room` so far, in order.
+// Every message the scripted server has received on connections that joined `room` so far, in
+// order, each read as a join request.
 std::vector<ReceivedJoin> ScriptedServerJoins(int room);
+// A ping the scripted server received from a client in `room`.
+struct ReceivedPing {
+    int connection = 0;
+    long long atMs = 0;
+};
+std::vector<ReceivedPing> ScriptedServerPings(int room);
 // A loopback port on which nothing listens.
 int ClosedPort();
 // UTF-8 text in the program's code page, to compare with what the session delivers.

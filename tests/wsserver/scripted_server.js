@@ -5,10 +5,14 @@
 //
 //   scripted_server.js --state DIR
 //
-// It writes DIR/ports ("name=port" per listener) once every listener is up, and appends every join
-// request it receives to DIR/joins.jsonl, one JSON object per line:
-//   {"room": N, "text": "<the request as received>", "valid": true|false, "reason": "...",
-//    "extensions": "<Sec-WebSocket-Extensions that the client offered>", "t": <ms since start>}
+// It writes DIR/ports ("name=port" per listener) once every listener is up, and appends every
+// message it receives on a chat connection to DIR/joins.jsonl, one JSON object per line, read as a
+// join request (the first message of a connection is the join; a client must send no other):
+//   {"room": N, "text": "<the message as received>", "valid": true|false, "reason": "...",
+//    "extensions": "<Sec-WebSocket-Extensions that the client offered>", "t": <ms since start>,
+//    "connection": <the connection's number>, "seq": <the message's number on it, from 0>}
+// The room is the first message's. Every ping it receives goes to DIR/pings.jsonl:
+//   {"room": N, "connection": C, "t": <ms since start>}
 //
 // Each raw listener below keeps the number of connections it has accepted in DIR/<name>.accepted.
 //
@@ -37,8 +41,10 @@ if (stateArg < 0 || !process.argv[stateArg + 1]) {
 }
 const stateDir = process.argv[stateArg + 1];
 const joinsFile = path.join(stateDir, 'joins.jsonl');
+const pingsFile = path.join(stateDir, 'pings.jsonl');
 fs.mkdirSync(stateDir, { recursive: true });
 fs.writeFileSync(joinsFile, '');
+fs.writeFileSync(pingsFile, '');
 
 // The join request as the chat server checks it: shape, room, checksum.
 function checkJoin(text) {
@@ -109,21 +115,65 @@ const scenes = {
   10: (ws) => { ws.send(ACK); ws.send(line('before silence')); setTimeout(() => ws._socket.pause(), 50); },
   // A close with a code and a reason after a line.
   11: (ws) => { ws.send(ACK); ws.send(line('before close')); setTimeout(() => ws.close(4000, '服务器维护'), 50); },
+  // A quiet room on a strict server: one line, then nothing; a second join on the connection is
+  // refused (see the message handler below).
+  17: (ws) => { ws.send(ACK); ws.send(line('quiet')); },
+  // Lively for four seconds (a line every 250 ms), then quiet.
+  14: (ws) => {
+    ws.send(ACK);
+    let n = 0;
+    const timer = setInterval(() => {
+      if (ws.readyState !== ws.OPEN) return clearInterval(timer);
+      ws.send(line(`chat ${++n}`));
+      if (n === 16) { clearInterval(timer); ws.send(line('now quiet')); }
+    }, 250);
+  },
+  // A ticker: "tick N" every 100 ms, N counting on across the room's connections, for as long as
+  // the connection lasts.
+  15: (ws, room) => {
+    ws.send(ACK);
+    const timer = setInterval(() => {
+      if (ws.readyState !== ws.OPEN) return clearInterval(timer);
+      ticks[room] = (ticks[room] || 0) + 1;
+      ws.send(line(`tick ${ticks[room]}`));
+    }, 100);
+    ws.on('close', () => clearInterval(timer));
+  },
 };
+// Up for a second and a half after the join, then closed: a connection that was healthy, when the
+// client counts one up for a second as healthy.
+scenes[16] = (ws) => { ws.send(ACK); ws.send(line('up')); setTimeout(() => ws.close(1000), 1500); };
+const ticks = {};
+const STRICT_SCENES = new Set([17]);
 
 const listeners = {};
 const wss = new WebSocketServer({ port: 0, host: '127.0.0.1', perMessageDeflate: { threshold: 0 } });
 wss.on('listening', () => { listeners.ws = wss.address().port; ready(); });
+let connections = 0;
 wss.on('connection', (ws, request) => {
   const extensions = request.headers['sec-websocket-extensions'] || '';
-  ws.once('message', (data) => {
+  const connection = ++connections;
+  let room = null;
+  let seq = 0;
+  ws.on('message', (data) => {
     const text = data.toString('utf8');
     const check = checkJoin(text);
-    fs.appendFileSync(joinsFile, JSON.stringify({ room: check.room, text, valid: check.valid, reason: check.reason,
-                                                  extensions, t: Date.now() - started }) + '\n');
+    const first = seq === 0;
+    if (first) room = check.room;
+    fs.appendFileSync(joinsFile, JSON.stringify({ room, text, valid: check.valid, reason: check.reason, extensions,
+                                                  t: Date.now() - started, connection, seq: seq++ }) + '\n');
+    const sceneNumber = room === null ? null : ((room % 100) + 100) % 100;
+    if (!first) {
+      // A strict server takes one join per connection: another is refused.
+      if (STRICT_SCENES.has(sceneNumber)) ws.send(JSON.stringify({ cmd: 'rej' }));
+      return;
+    }
     if (!check.valid) { ws.send(JSON.stringify({ cmd: 'rej' })); return; }
-    const scene = scenes[((check.room % 100) + 100) % 100];
-    if (scene) scene(ws); else { ws.send(ACK); ws.send(line('hello')); }
+    const scene = scenes[sceneNumber];
+    if (scene) scene(ws, room); else { ws.send(ACK); ws.send(line('hello')); }
+  });
+  ws.on('ping', () => {
+    fs.appendFileSync(pingsFile, JSON.stringify({ room, connection, t: Date.now() - started }) + '\n');
   });
   ws.on('error', () => {});
 });
