@@ -62,7 +62,7 @@ CZandrelDlg::CZandrelDlg(QWidget* parent)
       m_hWnd(RegisterWindow(*this))
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
-    m_reconnectCountdown.setInterval(1000);
+    m_reconnectCountdown.setSingleShot(true);
     connect(&m_reconnectCountdown, &QTimer::timeout, this, &CZandrelDlg::OnReconnectCountdown);
     OnInitDialog();
 }
@@ -300,27 +300,25 @@ LRESULT CZandrelDlg::OnBarrageStatus(WPARAM wParam, LPARAM lParam)
             Save();
         }
         break;
-    case SessionStatus::Reconnecting: {
+    case SessionStatus::Reconnecting:
         m_nReconnectAttempt = ReconnectAttempt(lParam);
-        const int seconds = ReconnectSeconds(lParam);
-        m_reconnectAt = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        if (seconds > 0)
-            m_reconnectCountdown.start();
-        else
-            m_reconnectCountdown.stop();
-        SetStatus(StatusLine::Reconnect(m_nRoom, m_nReconnectAttempt, seconds));
+        m_reconnectAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(ReconnectDelayMs(lParam));
+        OnReconnectCountdown();
         break;
-    }
     }
     return 0;
 }
 
 void CZandrelDlg::OnReconnectCountdown()
 {
+    // Whole seconds left, rounded up, and the next look when that number changes: the count goes
+    // down a second at a time, in step with the moment the reconnect is due.
     using namespace std::chrono;
     const auto left = duration_cast<milliseconds>(m_reconnectAt - steady_clock::now()).count();
     const int seconds = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
-    if (seconds == 0)
+    if (seconds > 0)
+        m_reconnectCountdown.start(static_cast<int>(left - (seconds - 1) * 1000LL));
+    else
         m_reconnectCountdown.stop();  // the reconnect is due; its join says when it is under way
     SetStatus(StatusLine::Reconnect(m_nRoom, m_nReconnectAttempt, seconds));
 }

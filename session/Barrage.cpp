@@ -146,8 +146,7 @@ bool CBarrage::WaitBeforeReconnect()
         record.SetText(texts::kReconnecting);
         g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, std::move(record)});
     }
-    PostSessionStatus(SessionStatus::Reconnecting,
-                      ReconnectDetail(m_backoff.Attempt(), static_cast<int>((delay.count() + 999) / 1000)));
+    PostSessionStatus(SessionStatus::Reconnecting, ReconnectDetail(m_backoff.Attempt(), delay.count()));
     if (delay.count() <= 0)
         return true;
     lwsl_notice("reconnecting in %lld ms (attempt %d)\n", static_cast<long long>(delay.count()), m_backoff.Attempt());
