@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QRegion>
 #include <QScreen>
 #include <QScrollBar>
@@ -54,11 +56,11 @@ CBubbleDlg::CBubbleDlg()
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Zandrel overlay"));
-    setWindowOpacity(kOpacity);
-    setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::black);
-    setPalette(colours);
+    // Translucent by its pixels' alpha (paintEvent), not by the window's opacity, which some
+    // compositors ignore (sway, and Mutter for X11 clients): then it shows the same everywhere. On
+    // an X server without a compositor the background is plain black, as before.
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
     setFixedSize(DesignSize());
     setMask(roundedRegion(rect(), kCornerEllipse));
 
@@ -69,6 +71,12 @@ CBubbleDlg::CBubbleDlg()
     m_richEdit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_richEdit.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_richEdit.SetIgnoreSetCursor(true);
+    // The view lets the overlay's translucent background through.
+    m_richEdit.viewport()->setAutoFillBackground(false);
+    QPalette viewColours = m_richEdit.palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        viewColours.setColor(group, QPalette::Base, Qt::transparent);
+    m_richEdit.setPalette(viewColours);
     // The strip is part of the overlay's face, not a control: presses go to the overlay (to drag).
     m_statusStrip.setAttribute(Qt::WA_TransparentForMouseEvents);
     m_statusStrip.setFocusPolicy(Qt::NoFocus);
@@ -98,7 +106,10 @@ QSize CBubbleDlg::DesignSize() { return DialogSize(178, 273); }
 
 void CBubbleDlg::SetLook(int textPointSize, qreal opacity, const QSize& size)
 {
-    setWindowOpacity(opacity);
+    if (opacity != m_opacity) {
+        m_opacity = opacity;
+        update();
+    }
     if (size != this->size()) {
         setFixedSize(size);  // the mask, the text and the handle follow in resizeEvent
         KeepOnScreen();
@@ -317,6 +328,14 @@ void CBubbleDlg::keyPressEvent(QKeyEvent* event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void CBubbleDlg::paintEvent(QPaintEvent* event)
+{
+    // The background's exact alpha (not blended over what was there): the mask rounds the corners.
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(event->rect(), QColor(0, 0, 0, qRound(m_opacity * 255)));
 }
 
 void CBubbleDlg::moveEvent(QMoveEvent* event)

@@ -66,10 +66,12 @@ public:
     CUiRichEdit& RichEdit() { return m_richEdit; }
     CBubbleCtrlDlg& CtrlDlg() { return m_ctrlDlg; }
     bool IsClickThrough() const;
-    // The look the user chose: the text's point size, the whole window's opacity (0 to 1) and its
-    // size. The shown lines take the new size at once.
+    // The look the user chose: the text's point size, the background's opacity (0 to 1) and the
+    // overlay's size. The shown lines take the new size at once.
     void SetLook(int textPointSize, qreal opacity, const QSize& size);
     int TextPointSize() const { return m_nTextPointSize; }
+    // How opaque the overlay's background is; the text is drawn solid on it.
+    qreal Opacity() const { return m_opacity; }
     // The size the design gives the overlay.
     static QSize DesignSize();
     // Puts the overlay back at its start position unless it is wholly on a screen (with its
@@ -91,6 +93,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -115,6 +118,7 @@ private:
     CBubbleCtrlDlg m_ctrlDlg;
     bool m_hCtrlWnd = false;  // the handle exists and follows moves
     int m_nTextPointSize = kTextPointSize;
+    qreal m_opacity = kOpacity;
     QTimer m_topmostTimer;
     QTimer m_drainTimer;
     QTimer m_frameTimer;       // running while painting is held back until the frame is due

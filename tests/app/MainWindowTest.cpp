@@ -346,7 +346,7 @@ TEST_F(MainWindow, SettingsComeBackAfterARestart)
         box->OverlayWidth().setValue(300);
         // Shown at once, before the box is closed.
         EXPECT_EQ(m_dialog->Overlay().TextPointSize(), 14);
-        EXPECT_NEAR(m_dialog->Overlay().windowOpacity(), 0.8, 0.01);
+        EXPECT_NEAR(m_dialog->Overlay().Opacity(), 0.8, 0.01);
         EXPECT_EQ(m_dialog->Overlay().width(), 300);
         box->accept();
     });
@@ -358,7 +358,7 @@ TEST_F(MainWindow, SettingsComeBackAfterARestart)
     EXPECT_EQ(Room().text(), QStringLiteral("00123"));
     EXPECT_FALSE(m_dialog->ShowsPlaceholder());
     EXPECT_EQ(m_dialog->Overlay().TextPointSize(), 14);
-    EXPECT_NEAR(m_dialog->Overlay().windowOpacity(), 0.8, 0.01);
+    EXPECT_NEAR(m_dialog->Overlay().Opacity(), 0.8, 0.01);
     EXPECT_EQ(m_dialog->Overlay().size(), QSize(300, 444));
     EXPECT_EQ(m_dialog->Overlay().pos(), QPoint(40, 50));
     EXPECT_FALSE(m_dialog->Overlay().CtrlDlg().IsLocked());  // the lock is never remembered

@@ -34,7 +34,8 @@ TEST_F(Overlay, CreatedHiddenAtTheRightEdgeWithTheHandleOnItsCorner)
 {
     EXPECT_FALSE(m_overlay.isVisible());
     EXPECT_EQ(m_overlay.size(), QSize(267, 444));
-    EXPECT_NEAR(m_overlay.windowOpacity(), 160 / 255.0, 1e-3);
+    EXPECT_NEAR(m_overlay.Opacity(), 160 / 255.0, 1e-3);
+    EXPECT_TRUE(m_overlay.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(m_overlay.windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(m_overlay.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(m_overlay.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
