@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
@@ -76,6 +77,33 @@ TEST(OverlayPlacement, InsideTheAvailableAreaOrWithItsTopRightCornerOnIt)
     for (const PlacementCase& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(OverlayStartPosition(c.available, QSize(267, 444), 20), c.expected);
+    }
+}
+
+// Translucent by its pixels: the background carries the chosen opacity as its alpha, the corners
+// are clear, and the text is drawn solid on it.
+TEST_F(Overlay, TheBackgroundIsTranslucentAndTheTextSolid)
+{
+    BarrageMessage line;
+    line.SetName("name");
+    line.SetText(std::string(40, 'W'));
+    m_overlay.AddBarrageMessage(line);
+    const auto render = [&] {
+        QImage image(m_overlay.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        m_overlay.render(&image, {}, {}, QWidget::DrawChildren);
+        return image;
+    };
+    for (const qreal opacity : {160 / 255.0, 0.3, 1.0}) {
+        SCOPED_TRACE(opacity);
+        m_overlay.SetLook(CBubbleDlg::kTextPointSize, opacity, CBubbleDlg::DesignSize());
+        const QImage image = render();
+        EXPECT_EQ(image.pixelColor(m_overlay.width() / 2, m_overlay.height() - 40), QColor(0, 0, 0, qRound(opacity * 255)));
+        int solidText = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < m_overlay.width(); ++x)
+                solidText += image.pixelColor(x, y).alpha() == 255 && image.pixelColor(x, y).lightness() > 150;
+        EXPECT_GT(solidText, 20) << "no solid text in the first lines";
     }
 }
 
