@@ -71,10 +71,24 @@ CPendingResolution::Outcome CPendingResolution::Wait(std::string& address)
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_done || m_cancelled; });
+    return Ended(address);
+}
+
+CPendingResolution::Outcome CPendingResolution::WaitUntil(std::string& address,
+                                                         std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_changed.wait_until(lock, deadline, [this] { return m_done || m_cancelled; }))
+        return Outcome::Failed;
+    return Ended(address);
+}
+
+CPendingResolution::Outcome CPendingResolution::Ended(std::string& address) const
+{
     if (m_cancelled)
         return Outcome::Cancelled;
     address = m_address;
-    return address.empty() ? Outcome::Failed : Outcome::Resolved;
+    return address.empty() ? Outcome::Failed : Outcome::Resolved;  // a resolver that found nothing
 }
 
 void CPendingResolution::Cancel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -26,11 +27,15 @@ public:
 
     // The waiting thread: blocks until the resolution ends or Cancel is called.
     Outcome Wait(std::string& address);
+    // The same, giving up at `deadline`: a name not resolved by then has Failed.
+    Outcome WaitUntil(std::string& address, std::chrono::steady_clock::time_point deadline);
     // Any thread: makes Wait return Cancelled now, or at once when it is called later.
     void Cancel();
 
 private:
     void Finish(std::string address);
+    // With m_mutex held, once the resolution has ended or been cancelled: what it came to.
+    Outcome Ended(std::string& address) const;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -283,9 +283,12 @@ int DemoServer::OnHttp(lws* wsi, Listener& listener, Slot& slot, const char* pat
     }
     delete slot.http;  // a kept-alive connection's previous request
     slot.http = exchange.release();
-    if (slot.http->reply.kind == LookupReply::Kind::Slow)
+    if (slot.http->reply.kind == LookupReply::Kind::Slow) {
         lws_set_timer_usecs(wsi, static_cast<lws_usec_t>(m_options.slowLookupMs) * LWS_US_PER_MS);
-    else
+        // The library's own time-out for a connection that waits on its reply (5 s) would hang up
+        // first: the slow reply must really come, however late.
+        lws_set_timeout(wsi, PENDING_TIMEOUT_HTTP_CONTENT, m_options.slowLookupMs / 1000 + 10);
+    } else
         lws_callback_on_writable(wsi);
     return 0;
 }

@@ -98,12 +98,15 @@ bool ParseChatServerReply(std::string_view body, std::string& host, int& port, s
     wide.erase(wide.begin(), first);
     const std::string portText = WideToAnsi(wide);
 
-    if (!std::all_of(portText.begin(), portText.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    // Digits only, and a port a connection can be made to: an empty port, 0 or one past 65535 is
+    // an address the server got wrong, not one to try.
+    const long long value = SaturatingDecimal(portText, INT_MAX);
+    if (portText.empty() || !std::all_of(portText.begin(), portText.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        value < 1 || value > 65535) {
         errorText = kLookupBadAddressText;
         return false;
     }
-    // As atoi reads it, except that it saturates instead of overflowing.
-    port = static_cast<int>(SaturatingDecimal(portText, INT_MAX));
+    port = static_cast<int>(value);
     return true;
 }
 
@@ -118,6 +121,7 @@ bool GetChatServer(CHttpRequest& request, std::string& host, int& port, std::u16
     errorText.clear();
     const LookupSettings& settings = CurrentLookupSettings();
     request.m_nTimeoutSeconds = settings.timeoutSeconds;
+    request.m_resolve = settings.resolve;
     if (!request.Get(LookupUrl(settings))) {
         errorText = kLookupFailedText;
         return false;

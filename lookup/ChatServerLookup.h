@@ -20,6 +20,7 @@ inline constexpr char kLookupHostVariable[] = "ZANDREL_LOOKUP_HOST";
 struct LookupSettings {
     std::string host = kDefaultLookupHost;  // host or host:port
     long timeoutSeconds = CHttpRequest::kDefaultTimeoutSeconds;
+    ResolveFunction resolve = ResolveWithSystem;  // where the host's name is resolved
 };
 LookupSettings& CurrentLookupSettings();
 

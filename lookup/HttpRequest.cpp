@@ -15,6 +15,23 @@ struct EasyCleanup {
 struct MultiCleanup {
     void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
 };
+struct UrlCleanup {
+    void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+};
+struct SlistCleanup {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// A URL part as a string, or empty.
+std::string urlPart(CURLU* url, CURLUPart part, unsigned int flags = 0)
+{
+    char* text = nullptr;
+    if (curl_url_get(url, part, &text, flags) != CURLUE_OK || !text)
+        return {};
+    std::string value(text);
+    curl_free(text);
+    return value;
+}
 
 struct Sink {
     std::string* body;
@@ -53,11 +70,53 @@ bool CHttpRequest::Get(const std::string& url)
     return ok;
 }
 
+bool CHttpRequest::ResolveHost(const std::string& url, std::chrono::steady_clock::time_point deadline,
+                               std::string& entry)
+{
+    entry.clear();
+    const std::unique_ptr<CURLU, UrlCleanup> parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return true;  // libcurl will say what is wrong with it
+    std::string host = urlPart(parsed.get(), CURLUPART_HOST);
+    const std::string port = urlPart(parsed.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    if (host.empty() || port.empty() || host.front() == '[')
+        return true;  // an IPv6 address needs no resolving
+    const auto pending = CPendingResolution::Start(m_resolve, host);
+    {
+        std::lock_guard lock(m_multiMutex);
+        m_pResolution = pending;
+    }
+    // Published before this look at the flag, so that an Abort either finds it or is seen here.
+    std::string address;
+    const auto outcome = m_bAborted.load() ? CPendingResolution::Outcome::Cancelled : pending->WaitUntil(address, deadline);
+    {
+        std::lock_guard lock(m_multiMutex);
+        m_pResolution.reset();
+    }
+    if (outcome != CPendingResolution::Outcome::Resolved)
+        return false;
+    if (address == host)
+        return true;  // numeric: nothing to hand over
+    entry = host + ":" + port + ":" + (address.find(':') != std::string::npos ? "[" + address + "]" : address);
+    return true;
+}
+
 bool CHttpRequest::Perform(const std::string& url)
 {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_nTimeoutSeconds);
+    std::string resolved;
+    if (!ResolveHost(url, deadline, resolved))
+        return false;
     const std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     const std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
     if (!easy || !multi)
+        return false;
+    // libcurl would resolve the name itself, inside a thread that its clean-up waits for; it gets
+    // the address instead.
+    const std::unique_ptr<curl_slist, SlistCleanup> resolveList(
+        resolved.empty() ? nullptr : curl_slist_append(nullptr, resolved.c_str()));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
         return false;
     const std::string agent = ApplicationName();
     Sink sink{&m_strResponse};
@@ -70,8 +129,15 @@ bool CHttpRequest::Perform(const std::string& url)
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, m_nTimeoutSeconds);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, m_nTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(left.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+    if (resolveList)
+        curl_easy_setopt(h, CURLOPT_RESOLVE, resolveList.get());
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // A name that libcurl does resolve (a redirect's host) is not waited for at the clean-up: the
+    // resolver thread is left to finish by itself.
+    curl_easy_setopt(h, CURLOPT_QUICK_EXIT, 1L);
+#endif
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendChunk);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
@@ -116,6 +182,8 @@ void CHttpRequest::Abort()
 {
     m_bAborted = true;
     std::lock_guard lock(m_multiMutex);
+    if (m_pResolution)
+        m_pResolution->Cancel();
     if (m_pMulti)
         curl_multi_wakeup(static_cast<CURLM*>(m_pMulti));
 }

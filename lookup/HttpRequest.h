@@ -1,15 +1,20 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
+
+#include "base/HostResolution.h"
 
 namespace zandrel {
 
 // One HTTP GET with libcurl: user agent = the executable's name, no extra headers, redirects
 // followed as a browser would, the whole body kept, the status not judged. Get blocks the calling
-// thread; Abort, from any thread, ends it at once.
+// thread; Abort, from any thread, ends it at once, whatever the name resolver does: the URL's host
+// is resolved on a thread of its own (CPendingResolution) and libcurl is handed the address.
 class CHttpRequest {
 public:
     // How long the whole request may take, opening the connection included, before it fails.
@@ -33,13 +38,20 @@ public:
     std::string m_strResponse;
     int m_nStatus = 0;  // the HTTP status after a successful Get, -1 after a failed one
     long m_nTimeoutSeconds = kDefaultTimeoutSeconds;
+    // Where the URL's host name is resolved (the system's resolver by default).
+    ResolveFunction m_resolve = ResolveWithSystem;
 
 private:
     bool Perform(const std::string& url);
+    // The "host:port:address" that hands libcurl the URL's host already resolved; empty when the
+    // host is numeric or the URL has none (libcurl needs no help then). False when the name could
+    // not be resolved within `deadline`, or Abort came first.
+    bool ResolveHost(const std::string& url, std::chrono::steady_clock::time_point deadline, std::string& entry);
 
     std::atomic<bool> m_bAborted{false};
-    std::mutex m_multiMutex;  // guards m_pMulti against Abort racing the end of a Get
+    std::mutex m_multiMutex;  // guards m_pMulti and m_pResolution against Abort racing their end
     void* m_pMulti = nullptr;  // the CURLM of the Get in progress
+    std::shared_ptr<CPendingResolution> m_pResolution;  // the resolution that Get waits for
 };
 
 // libcurl's process-wide set-up, once, before any thread makes a request; and its clean-up at the

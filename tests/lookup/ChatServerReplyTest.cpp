@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -23,11 +22,17 @@ const std::vector<ReplyCase> kReplies = {
     {"10.0.0.5: \t8080 \v\f", true, "10.0.0.5", 8080, u""},
     {" 10.0.0.5:8080", true, " 10.0.0.5", 8080, u""},
     {"10.0.0.5:\xA1\xA1" "8080\xA1\xA1", true, "10.0.0.5", 8080, u""},  // ideographic spaces
-    {"10.0.0.5:", true, "10.0.0.5", 0, u""},
-    {"10.0.0.5:  ", true, "10.0.0.5", 0, u""},
-    {"10.0.0.5:99999", true, "10.0.0.5", 99999, u""},
     {"10.0.0.5:0008080", true, "10.0.0.5", 8080, u""},
-    {"10.0.0.5:99999999999999999999", true, "10.0.0.5", INT_MAX, u""},
+    // The port must be one a connection can be made to: 1 to 65535.
+    {"10.0.0.5:1", true, "10.0.0.5", 1, u""},
+    {"10.0.0.5:65535", true, "10.0.0.5", 65535, u""},
+    {"10.0.0.5:", false, "10.0.0.5", 0, kLookupBadAddressText},
+    {"10.0.0.5:  ", false, "10.0.0.5", 0, kLookupBadAddressText},
+    {"10.0.0.5:0", false, "10.0.0.5", 0, kLookupBadAddressText},
+    {"10.0.0.5:000", false, "10.0.0.5", 0, kLookupBadAddressText},
+    {"10.0.0.5:65536", false, "10.0.0.5", 0, kLookupBadAddressText},
+    {"127.0.0.1:83626", false, "127.0.0.1", 0, kLookupBadAddressText},
+    {"10.0.0.5:99999999999999999999", false, "10.0.0.5", 0, kLookupBadAddressText},
     {"chat.example.com:443", true, "chat.example.com", 443, u""},
     {"10.0.0.5:80:1", false, "10.0.0.5", 0, kLookupBadAddressText},
     {"10.0.0.5:-80", false, "10.0.0.5", 0, kLookupBadAddressText},

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/ServerTextFixture.h"
+#include "support/Watchdog.h"
 
 namespace zandrel {
 namespace {
@@ -102,10 +103,12 @@ protected:
 
 TEST_F(JsonTestSuite, EveryYFileIsAccepted)
 {
+    test::CWatchdog watchdog(std::chrono::seconds(60), "the JSONTestSuite files");
     const std::vector<Case> cases = filesWithPrefix('y');
     EXPECT_EQ(cases.size(), 95u);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        watchdog.Note(c.name);
         EXPECT_TRUE(AcceptedWhole(c.text));
         EXPECT_TRUE(AcceptedAsMember(c.text));
     }
@@ -113,10 +116,12 @@ TEST_F(JsonTestSuite, EveryYFileIsAccepted)
 
 TEST_F(JsonTestSuite, EveryNFileIsRefusedButTheListedOnes)
 {
+    test::CWatchdog watchdog(std::chrono::seconds(60), "the JSONTestSuite files");
     const std::vector<Case> cases = filesWithPrefix('n');
     EXPECT_EQ(cases.size(), 188u);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        watchdog.Note(c.name);
         const auto listed = kAcceptedAgainstTheRfc.find(c.name);
         const bool whole = listed != kAcceptedAgainstTheRfc.end();
         EXPECT_EQ(AcceptedWhole(c.text), whole) << (whole ? listed->second.why : "");
@@ -126,10 +131,12 @@ TEST_F(JsonTestSuite, EveryNFileIsRefusedButTheListedOnes)
 
 TEST_F(JsonTestSuite, EveryIFileIsHandledEitherWay)
 {
+    test::CWatchdog watchdog(std::chrono::seconds(60), "the JSONTestSuite files");
     const std::vector<Case> cases = filesWithPrefix('i');
     EXPECT_EQ(cases.size(), 35u);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        watchdog.Note(c.name);
         AcceptedWhole(c.text);
         const std::vector<BarrageMessage> lines = Deliver(R"({"cmd":"cst","data":)" + c.text + "}");
         EXPECT_LE(lines.size(), 1u);

@@ -15,6 +15,7 @@
 #include "session/OverlayQueue.h"
 #include "support/RecordingWindow.h"
 #include "support/TestUiThread.h"
+#include "support/Watchdog.h"
 
 namespace zandrel {
 namespace {
@@ -99,6 +100,8 @@ TEST(OverlayQueue, AFullQueueHoldsTheWorkerBackUntilTheUiTakes)
 
 TEST(OverlayQueue, CancelFreesAWaitingWorkerAtOnceAndKeepsWhatIsQueued)
 {
+    // A push or wait that Cancel does not free would hold the futures' destructors for ever.
+    test::CWatchdog watchdog(std::chrono::seconds(20), "a push or wait that Cancel should have freed");
     DrainCounter window;
     const HWND handle = RegisterWindow(window);
     COverlayQueue queue(1);
