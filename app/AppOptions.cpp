@@ -1,6 +1,10 @@
 #include "app/AppOptions.h"
 
+#include <cstdio>
+#include <string_view>
+
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QProcessEnvironment>
 
 #include "lookup/ChatServerLookup.h"
@@ -45,6 +49,31 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
     options.lookupHost = host;
     options.quiet = parser.isSet(quiet);
     return true;
+}
+
+bool AsksForUsageOrVersion(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h" || argument == "-?" || argument == "--help-all" ||
+            argument == "--version" || argument == "-v")
+            return true;
+    }
+    return false;
+}
+
+int ShowUsageOrVersion(int& argc, char** argv)
+{
+    // A core application needs no display; its arguments give the usage the program's real name.
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZANDREL_VERSION));
+    AppOptions options;
+    QString error;
+    if (!ParseAppOptions(QCoreApplication::arguments(), options, error)) {  // --help and --version exit
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(error));
+        return 2;
+    }
+    return 0;
 }
 
 }  // namespace zandrel

@@ -14,4 +14,11 @@ struct AppOptions {
 // their text and exit, as QCommandLineParser does.
 bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString& error);
 
+// Whether the command line asks only for the usage or the version, which are answered without a
+// window system (in a terminal, over SSH), before the GUI starts.
+bool AsksForUsageOrVersion(int argc, const char* const* argv);
+// Prints the usage or the version as ParseAppOptions does, on a core application of its own, and
+// gives the exit code. Only when AsksForUsageOrVersion.
+int ShowUsageOrVersion(int& argc, char** argv);
+
 }  // namespace zandrel

@@ -1,9 +1,9 @@
 #include "app/AppSettings.h"
+#include "app/RoomField.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include <QRegularExpression>
 #include <QSettings>
 
 namespace zandrel {
@@ -72,7 +72,7 @@ AppSettings LoadSettings(QSettings& store)
             settings.hotkey = hotkey;
     }
     const QString room = store.value(QLatin1String(kRoom)).toString();
-    if (QRegularExpression(QStringLiteral("^[0-9]{1,18}$")).match(room).hasMatch())
+    if (IsRoomNumberText(room))
         settings.lastRoom = room;
     else if (!room.isEmpty())
         bad = true;

@@ -8,14 +8,15 @@
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMenu>
-#include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QShortcut>
+#include <QToolTip>
 
 #include "app/AboutDlg.h"
 #include "app/SettingsDlg.h"
 #include "app/TrayIcon.h"
 #include "app/MessageBox.h"
+#include "app/RoomField.h"
 #include "app/RoomNumber.h"
 #include "base/TextCodec.h"
 #include "lookup/ChatServerLookup.h"
@@ -87,7 +88,11 @@ void CZandrelDlg::OnInitDialog()
 
     m_btnConnect.setGeometry(DialogRect(220, 88, 50, 23));
     m_editRoom.setGeometry(DialogRect(96, 88, 115, 23));
-    m_editRoom.setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &m_editRoom));
+    m_editRoom.setValidator(new CRoomNumberValidator(&m_editRoom));
+    // A keystroke or paste that the field refuses leaves it as it was; a tip says why.
+    connect(&m_editRoom, &QLineEdit::inputRejected, this, [this] {
+        QToolTip::showText(m_editRoom.mapToGlobal(QPoint(0, m_editRoom.height())), kRoomNumberRule, &m_editRoom);
+    });
     setTabOrder(&m_btnConnect, &m_editRoom);
     connect(&m_btnConnect, &QPushButton::clicked, this, &CZandrelDlg::OnConnect);
     // Shown only while a session runs or a lookup is under way; the first look is the design's.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -76,6 +78,18 @@ TEST_F(Settings, ValuesThatMakeNoSenseGiveTheirDefaults)
     EXPECT_FALSE(settings.overlayPosition);  // x without y
     EXPECT_EQ(settings.hotkey, QStringLiteral("Ctrl+Alt+L"));
     EXPECT_TRUE(settings.lastRoom.isEmpty());
+}
+
+// A remembered room is one the room field would take: digits, at most 2147483647.
+TEST_F(Settings, OnlyARoomNumberIsRemembered)
+{
+    for (const auto& [stored, kept] : {std::pair{"0123", "0123"}, std::pair{"2147483647", "2147483647"},
+                                       std::pair{"2147483648", ""}, std::pair{"99999999999999999", ""},
+                                       std::pair{"-1", ""}}) {
+        SCOPED_TRACE(stored);
+        Write(QByteArray("[session]\nlastRoom=") + stored + "\n");
+        EXPECT_EQ(Load().lastRoom, QLatin1String(kept));
+    }
 }
 
 TEST_F(Settings, AFileThatCannotBeReadGivesEveryDefault)

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "app/SettingsDlg.h"
 #include "app/ZandrelDlg.h"
@@ -114,6 +116,31 @@ TEST_F(MainWindow, PlaceholderComesAndGoesWithTheFocus)
     Connect().setFocus();
     EXPECT_EQ(Room().text(), "1234");
     EXPECT_FALSE(m_dialog->ShowsPlaceholder());
+}
+
+// The field takes a room number however it comes, and nothing else: a refused keystroke or paste
+// leaves it as it was, and a tip says why.
+TEST_F(MainWindow, TheRoomFieldTakesRoomNumbersOnly)
+{
+    TypeRoom("12");
+    const auto paste = [&](const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        Room().paste();
+    };
+    paste(QStringLiteral("房间号 34"));
+    EXPECT_EQ(Room().text(), QStringLiteral("12"));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("房间号只能是不大于 2147483647 的数字"));
+    paste(QStringLiteral("３４"));
+    EXPECT_EQ(Room().text(), QStringLiteral("1234"));
+    paste(QStringLiteral("12345678901234567890"));
+    EXPECT_EQ(Room().text(), QStringLiteral("1234"));
+
+    TypeRoom("2147483647");
+    QTest::keyClicks(&Room(), "9");
+    EXPECT_EQ(Room().text(), QStringLiteral("2147483647"));
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Session().IsRunning(); }, 20000));
+    EXPECT_EQ(m_dialog->Session().BuildJoinRequest().find("live2147483647_0") != std::string::npos, true);
 }
 
 TEST_F(MainWindow, AMissingRoomNumberIsRefused)
