@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <condition_variable>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -254,6 +259,55 @@ TEST_F(MainWindow, ClosingByAnyPathStopsTheSessionFirst)
         m_dialog->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     }
+}
+
+// A lookup host whose name never resolves (its DNS server does not answer): "断开" and a close
+// return at once, and nothing of the abandoned lookup reaches the window later.
+TEST_F(MainWindow, DisconnectAndCloseNeverWaitForTheNameResolver)
+{
+    struct Held {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int calls = 0;
+        bool released = false;
+    };
+    auto held = std::make_shared<Held>();  // the resolver threads outlive the window
+    CurrentLookupSettings().host = "lookup.example:" + std::to_string(test::DemoPort("main"));
+    CurrentLookupSettings().resolve = [held](const std::string&) {
+        std::unique_lock lock(held->mutex);
+        ++held->calls;
+        held->changed.notify_all();
+        held->changed.wait(lock, [&] { return held->released; });
+        return std::string("127.0.0.1");
+    };
+    const auto resolving = [&](int calls) {
+        std::unique_lock lock(held->mutex);
+        return held->changed.wait_for(lock, std::chrono::seconds(10), [&] { return held->calls >= calls; });
+    };
+    for (const bool byClose : {false, true}) {
+        SCOPED_TRACE(byClose ? "close" : "disconnect");
+        TypeRoom("123");
+        QTest::mouseClick(&Connect(), Qt::LeftButton);
+        ASSERT_TRUE(resolving(byClose ? 2 : 1));
+        QElapsedTimer took;
+        took.start();
+        if (byClose)
+            m_dialog->close();
+        else
+            QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
+        std::printf("%s while the resolver hangs: %lld ms\n", byClose ? "close" : "disconnect",
+                    static_cast<long long>(took.elapsed()));
+        EXPECT_LT(took.elapsed(), 500) << "the window waited for the resolver";
+        EXPECT_FALSE(m_dialog->LookingUp());
+    }
+    {
+        std::lock_guard lock(held->mutex);
+        held->released = true;
+    }
+    held->changed.notify_all();
+    QTest::qWait(200);  // time for a stray result to arrive
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_FALSE(m_dialog->Session().IsRunning());
 }
 
 // A lookup server that never answers: the window stays responsive with its controls disabled, and a
