@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QProcessEnvironment>
 
+#include "app/InstanceChannel.h"
+#include "app/RoomField.h"
 #include "lookup/ChatServerLookup.h"
 
 namespace zandrel {
@@ -27,6 +29,16 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
     parser.addOption(quiet);
+    // Commands for the instance that runs already, for a desktop's own shortcut settings to bind.
+    const QCommandLineOption show(QStringLiteral("show"), QStringLiteral("Show the running Zandrel's main window (or start one)."));
+    const QCommandLineOption toggleLock(QStringLiteral("toggle-lock"),
+                                        QStringLiteral("Lock or unlock the running Zandrel's overlay."));
+    const QCommandLineOption connectRoom(QStringLiteral("connect"),
+                                         QStringLiteral("Make the running Zandrel (or a new one) join room N."),
+                                         QStringLiteral("N"));
+    const QCommandLineOption disconnect(QStringLiteral("disconnect"), QStringLiteral("End the running Zandrel's session."));
+    for (const QCommandLineOption& option : {show, toggleLock, connectRoom, disconnect})
+        parser.addOption(option);
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -48,6 +60,34 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
     }
     options.lookupHost = host;
     options.quiet = parser.isSet(quiet);
+
+    options.command.reset();
+    int commands = 0;
+    if (parser.isSet(show)) {
+        options.command = InstanceCommand{InstanceCommand::Kind::Show, 0};
+        ++commands;
+    }
+    if (parser.isSet(toggleLock)) {
+        options.command = InstanceCommand{InstanceCommand::Kind::ToggleLock, 0};
+        ++commands;
+    }
+    if (parser.isSet(disconnect)) {
+        options.command = InstanceCommand{InstanceCommand::Kind::Disconnect, 0};
+        ++commands;
+    }
+    if (parser.isSet(connectRoom)) {
+        const QString room = parser.value(connectRoom);
+        if (!IsRoomNumberText(room)) {
+            error = QStringLiteral("not a room number: %1").arg(room);
+            return false;
+        }
+        options.command = InstanceCommand{InstanceCommand::Kind::Connect, room.toInt()};
+        ++commands;
+    }
+    if (commands > 1) {
+        error = QStringLiteral("one of --show, --toggle-lock, --connect and --disconnect at a time");
+        return false;
+    }
     return true;
 }
 
@@ -60,6 +100,45 @@ bool AsksForUsageOrVersion(int argc, const char* const* argv)
             return true;
     }
     return false;
+}
+
+bool AsksForInstanceCommand(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--show" || argument == "--toggle-lock" || argument == "--disconnect" ||
+            argument == "--connect" || argument.rfind("--connect=", 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+int SendInstanceCommand(int& argc, char** argv)
+{
+    QCoreApplication core(argc, argv);
+    AppOptions options;
+    QString error;
+    if (!ParseAppOptions(QCoreApplication::arguments(), options, error) || !options.command) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(error));
+        return 2;
+    }
+    QString answer;
+    switch (SendToRunningInstance(InstanceSocketPath(), *options.command, answer)) {
+    case SendResult::Done:
+        if (answer == QLatin1String("ok"))
+            return 0;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(answer));
+        return 1;
+    case SendResult::NotRunning:
+        if (options.command->kind == InstanceCommand::Kind::Show || options.command->kind == InstanceCommand::Kind::Connect)
+            return kStartTheProgram;
+        std::fprintf(stderr, "%s: no Zandrel is running\n", qPrintable(QCoreApplication::applicationName()));
+        return 1;
+    case SendResult::Failed:
+        break;
+    }
+    std::fprintf(stderr, "%s: the running Zandrel did not answer\n", qPrintable(QCoreApplication::applicationName()));
+    return 1;
 }
 
 int ShowUsageOrVersion(int& argc, char** argv)

@@ -1,12 +1,18 @@
 #pragma once
 
+#include <optional>
+
 #include <QStringList>
+
+#include "app/InstanceCommand.h"
 
 namespace zandrel {
 
 struct AppOptions {
     QString lookupHost;  // host or host:port of the chat-server lookup
     bool quiet = false;  // log errors and warnings only, not every line
+    // For the running instance: --show, --toggle-lock, --connect N, --disconnect (one at most).
+    std::optional<InstanceCommand> command;
 };
 
 // Reads the command line and the environment: --lookup-host beats ZANDREL_LOOKUP_HOST, which beats
@@ -20,5 +26,13 @@ bool AsksForUsageOrVersion(int argc, const char* const* argv);
 // Prints the usage or the version as ParseAppOptions does, on a core application of its own, and
 // gives the exit code. Only when AsksForUsageOrVersion.
 int ShowUsageOrVersion(int& argc, char** argv);
+
+// Whether the command line holds a command for the running instance, which is sent without a
+// window system, before the GUI starts.
+bool AsksForInstanceCommand(int argc, const char* const* argv);
+// Sends it, on a core application of its own, and gives the exit code; or kStartTheProgram when no
+// instance runs and the command is one that a new one carries out itself (--show, --connect).
+inline constexpr int kStartTheProgram = -1;
+int SendInstanceCommand(int& argc, char** argv);
 
 }  // namespace zandrel

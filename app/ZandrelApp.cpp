@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include "app/AppOptions.h"
+#include "app/InstanceChannel.h"
 #include "app/QtMessageDispatcher.h"
 #include "app/ZandrelDlg.h"
 #include "base/WindowMessage.h"
@@ -40,6 +41,12 @@ int CZandrelApp::Run()
     }
     CurrentLookupSettings().host = options.lookupHost.toStdString();
 
+    // One instance per user: a second start shows the first one's window and ends.
+    const QString socketPath = InstanceSocketPath();
+    QString answer;
+    if (!options.command && SendToRunningInstance(socketPath, {InstanceCommand::Kind::Show, 0}, answer) == SendResult::Done)
+        return 0;
+
     // The main window runs modeless: a modal run would block input to every other window of the
     // program, the overlay and its lock handle included. Closing it ends the event loop, and it is
     // destroyed before the application object, so its session stops first.
@@ -47,6 +54,12 @@ int CZandrelApp::Run()
     dialog->Session().SetQuiet(options.quiet);
     QObject::connect(dialog.get(), &QDialog::finished, &m_app, &QApplication::quit);
     dialog->show();
+    // Commands from other starts (a desktop's shortcut for --toggle-lock, say), on this thread.
+    CInstanceServer server([&dialog](const InstanceCommand& command) { return dialog->OnInstanceCommand(command); });
+    if (!server.Listen(socketPath))
+        std::fprintf(stderr, "zandrel: cannot take commands at %s; another Zandrel may be starting\n", qPrintable(socketPath));
+    if (options.command)
+        dialog->OnInstanceCommand(*options.command);  // what a command that found no instance asked for
     QApplication::exec();
     dialog.reset();
     return 0;

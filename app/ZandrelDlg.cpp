@@ -352,6 +352,31 @@ void CZandrelDlg::Save()
     SaveSettings(store, m_settings);
 }
 
+QString CZandrelDlg::OnInstanceCommand(const InstanceCommand& command)
+{
+    switch (command.kind) {
+    case InstanceCommand::Kind::Show:
+        showNormal();
+        raise();
+        activateWindow();
+        break;
+    case InstanceCommand::Kind::ToggleLock:
+        m_bubbleDlg.CtrlDlg().ToggleLock();
+        break;
+    case InstanceCommand::Kind::Connect:
+        StopAll();  // a lookup under way too: the command names the room now
+        m_editRoom.setText(QString::number(command.room));
+        m_bPlaceholder = false;
+        UpdateRoomColour();
+        OnConnect();
+        break;
+    case InstanceCommand::Kind::Disconnect:
+        OnDisconnect();
+        break;
+    }
+    return QStringLiteral("ok");
+}
+
 void CZandrelDlg::OnSettings()
 {
     if (m_settingsDlg) {

@@ -14,6 +14,7 @@
 
 #include "app/AppSettings.h"
 #include "app/GlobalHotkey.h"
+#include "app/InstanceCommand.h"
 #include "app/StatusText.h"
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookupTask.h"
@@ -55,6 +56,8 @@ public:
     void OnDisconnect();
     void OnAbout();
     void OnSettings();
+    // A command from another start of the program; gives the answer line ("ok").
+    QString OnInstanceCommand(const InstanceCommand& command);
 
     // Enter connects; the window stays open.
     void accept() override { OnConnect(); }

@@ -6,6 +6,11 @@ int main(int argc, char** argv)
     // The usage and the version need no window system: answered before the GUI starts.
     if (zandrel::AsksForUsageOrVersion(argc, argv))
         return zandrel::ShowUsageOrVersion(argc, argv);
+    // So do commands for the instance that runs already; one that finds none may start it.
+    if (zandrel::AsksForInstanceCommand(argc, argv)) {
+        if (const int exitCode = zandrel::SendInstanceCommand(argc, argv); exitCode != zandrel::kStartTheProgram)
+            return exitCode;
+    }
     zandrel::CZandrelApp app(argc, argv);
     return app.Run();
 }

@@ -209,8 +209,31 @@ sleep 0.5
 xdotool mousemove $((inside_x + 13)) $inside_y click 1
 wait_for 5 grep -q "^press $((inside_x + 13)) $inside_y\$" "$work/target.log" || fail "Ctrl+Alt+L did not lock the overlay again"
 
-# A second run of the program finds the hotkey taken, and says so.
+# `zandrel --toggle-lock`, as a desktop's own shortcut would run it, reaches the running program while
+# the game has the keyboard: unlock, then lock again.
+xdotool windowactivate --sync "$game"
+wait_for 5 focused "$game" || fail "the game did not get the focus back"
+"$zandrel" --toggle-lock >"$work/command.log" 2>&1 || fail "--toggle-lock failed: $(cat "$work/command.log")"
+sleep 0.5
+before=$(presses "$work/target.log")
+xdotool mousemove $((inside_x + 15)) $inside_y click 1
+sleep 0.5
+[ "$(presses "$work/target.log")" = "$before" ] || fail "--toggle-lock did not unlock the overlay"
+focus_stays "--toggle-lock"
+"$zandrel" --toggle-lock >"$work/command.log" 2>&1 || fail "--toggle-lock failed: $(cat "$work/command.log")"
+xdotool mousemove $((inside_x + 17)) $inside_y click 1
+wait_for 5 grep -q "^press $((inside_x + 17)) $inside_y\$" "$work/target.log" || fail "--toggle-lock did not lock the overlay again"
+
+# A second start of the program shows the first one's window, and ends.
 "$zandrel" --lookup-host "127.0.0.1:$port" >"$work/second.log" 2>&1 &
+second_pid=$!
+pids+=($second_pid)
+wait_for 15 ended "$second_pid" || fail "a second start did not end"
+wait "$second_pid" || fail "a second start ended with status $?"
+wait_for 5 focused "$main" || fail "a second start did not bring the first one's window forward"
+
+# A run of another user's (another runtime folder) finds the hotkey taken, and says so.
+XDG_RUNTIME_DIR="$work/runtime-other" "$zandrel" --lookup-host "127.0.0.1:$port" >"$work/second.log" 2>&1 &
 second_pid=$!
 pids+=($second_pid)
 wait_for 15 grep -q "the hotkey Ctrl+Alt+L is taken" "$work/second.log" || fail "the second run did not tell that its hotkey is taken"

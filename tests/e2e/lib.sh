@@ -1,8 +1,11 @@
 # Helpers for the end-to-end tests, sourced by them. Each test sets `work` (its scratch folder)
 # before it sources this file.
 
-# The program's settings go to the test's own folder, never the user's.
+# The program's settings go to the test's own folder, never the user's; so does its runtime folder,
+# where the running instance listens for commands.
 export XDG_CONFIG_HOME="$work/config"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$work/runtime-other"
 
 pids=()
 cleanup() {
