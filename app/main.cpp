@@ -1,4 +1,7 @@
+#include <cstdlib>
+
 #include "app/AppOptions.h"
+#include "app/PlatformChoice.h"
 #include "app/ZandrelApp.h"
 
 int main(int argc, char** argv)
@@ -11,6 +14,8 @@ int main(int argc, char** argv)
         if (const int exitCode = zandrel::SendInstanceCommand(argc, argv); exitCode != zandrel::kStartTheProgram)
             return exitCode;
     }
+    if (const auto platform = zandrel::PreferredPlatform(zandrel::CurrentPlatformEnvironment(argc, argv)))
+        setenv("QT_QPA_PLATFORM", platform->c_str(), 1);  // before Qt reads it
     zandrel::CZandrelApp app(argc, argv);
     return app.Run();
 }
