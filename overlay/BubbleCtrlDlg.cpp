@@ -16,6 +16,9 @@ CBubbleCtrlDlg::CBubbleCtrlDlg(QWidget* owner)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Zandrel lock"));
     setWindowOpacity(kOpacity);
+    // Round by its pixels as well as by its mask: where the window system ignores the mask (sway,
+    // for X11 clients), the corners are still clear.
+    setAttribute(Qt::WA_TranslucentBackground);
     resize(kSize, kSize);
     setMask(QRegion(rect(), QRegion::Ellipse));
 }
@@ -23,9 +26,14 @@ CBubbleCtrlDlg::CBubbleCtrlDlg(QWidget* owner)
 void CBubbleCtrlDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), BackgroundColour());
-    // A thin lighter ring just inside the edge: the dark disc alone is lost on the dark overlay.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(BackgroundColour());
+    painter.drawEllipse(QRectF(rect()));
+    // A thin lighter ring just inside the edge: the dark disc alone is lost on the dark overlay.
     painter.setPen(QPen(kRingColour, kRingWidth));
     painter.setBrush(Qt::NoBrush);
     const qreal inset = kRingWidth / 2 + 0.5;

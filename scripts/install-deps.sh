@@ -12,6 +12,7 @@ packages=(
   lintian appstream
   nodejs node-ws
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer
+  sway xwayland qt6-wayland kwin-wayland dbus
   fonts-wqy-microhei
 )
 [ "${1:-}" = "--bench" ] && packages+=(chromium)
@@ -22,7 +23,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The Wayland end-to-end test runs sway, which refuses root, as this user.
+ensure_test_user() {
+  id zandrel-test >/dev/null 2>&1 && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo useradd --system --no-create-home --shell /usr/sbin/nologin zandrel-test
+}
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_test_user
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -33,3 +44,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_test_user

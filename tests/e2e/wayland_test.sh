@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# End to end on a Wayland desktop: a compositor nested in an Xvfb of its own, so that xdotool on the
+# Xvfb drives the compositor's real input and a screenshot of the Xvfb shows everything the
+# compositor draws, Wayland windows included. A fullscreen "game" in one colour holds the keyboard:
+# a native Wayland window, or the same program through Xwayland. Zandrel starts as a desktop would
+# start it (no platform chosen) and is driven by its commands (--connect, --toggle-lock), as a
+# desktop's shortcuts would drive it, so that the game keeps the keyboard throughout. Checks, from
+# the desktop's side:
+#   - the overlay stands at the right edge, above the fullscreen game, translucent (the game's colour
+#     darkened by the overlay's black, not hidden and not shown unchanged);
+#   - the game keeps the focus when the overlay appears, and when it disappears and comes back;
+#   - locked, a click on the overlay reaches the game below, where the desktop lets it (see
+#     README's table).
+#   wayland_test.sh <kwin|sway> <native|x11> <zandrel> <zandrel-demo> <click-target> <work-dir>
+# sway refuses to run as root: it and the desktop's programs run as ZANDREL_TEST_USER (default
+# zandrel-test, which scripts/install-deps.sh creates).
+# With SCREENSHOT_DIR set, it leaves a screenshot of the desktop there.
+set -euo pipefail
+
+compositor=$1 game_platform=$2 zandrel=$3 demo=$4 target=$5 work=$6
+mkdir -p "$work"
+rm -rf "${work:?}"/*
+source "$(dirname "$0")/lib.sh"
+
+start_display 1280x800
+xvfb=$DISPLAY
+
+# The compositor; sets session_display (its Xwayland) and exports WAYLAND_DISPLAY for its clients.
+start_kwin() {
+  # The packaged binary carries a file capability that the kernel refuses here; a plain copy works,
+  # under the same name.
+  mkdir -p "$work/bin" "$work/kwin-config"
+  cp /usr/bin/kwin_wayland "$work/bin/kwin_wayland"
+  # No screen locker: there is no login manager to unlock it, and it would cover everything.
+  printf '[Daemon]\nAutolock=false\nLockOnResume=false\n' >"$work/kwin-config/kscreenlockerrc"
+  # The session's first program tells the test its displays, and then waits as a session does.
+  cat >"$work/session-start.sh" <<EOF
+#!/bin/sh
+echo "session_display=\$DISPLAY wayland_display=\$WAYLAND_DISPLAY" >"$work/session.env.tmp"
+mv "$work/session.env.tmp" "$work/session.env"
+exec sleep 100000
+EOF
+  chmod +x "$work/session-start.sh"
+  XDG_CONFIG_HOME="$work/kwin-config" dbus-run-session -- "$work/bin/kwin_wayland" --x11-display "$xvfb" \
+    --xwayland --width 1280 --height 800 --socket zandrel-wayland "$work/session-start.sh" \
+    >"$work/kwin.log" 2>&1 &
+  pids+=($!)
+  # dbus-run-session does not take its children down with it: the test ends them itself.
+  wait_for 10 pgrep -f "$work/bin/kwin_wayland" >/dev/null || fail "KWin did not start"
+  pids+=($(pgrep -f "$work/bin/kwin_wayland"))
+  wait_for 40 test -s "$work/session.env" || fail "KWin did not start its session"
+  pids+=($(pgrep -f "sleep 100000" || true))
+  eval "$(cat "$work/session.env")"
+  export WAYLAND_DISPLAY=$wayland_display
+}
+
+# Runs a program of the desktop: as the desktop's user, with its displays and folders.
+as_desktop() { "$@"; }
+
+start_sway() {
+  local user=${ZANDREL_TEST_USER:-zandrel-test}
+  id "$user" >/dev/null 2>&1 || fail "no user $user to run sway as (scripts/install-deps.sh makes one)"
+  # The desktop's user must reach the programs and the test's folder; a checkout in a folder that
+  # only root may enter cannot be tested this way.
+  if ! runuser -u "$user" -- test -x "$zandrel" -a -x "$target" -a -w "$work"; then
+    chmod a+rwx "$work" 2>/dev/null || true
+    runuser -u "$user" -- test -x "$zandrel" -a -x "$target" -a -w "$work" || {
+      echo "SKIP: $user cannot run the programs under $(dirname "$zandrel")"
+      exit 77
+    }
+  fi
+  local runtime="$work/sway-runtime"
+  mkdir -p -m 0700 "$runtime" "$work/sway-config"
+  cat >"$work/session-start.sh" <<END
+#!/bin/sh
+echo "session_display=\$DISPLAY wayland_display=\$WAYLAND_DISPLAY" >"$runtime/session.env.tmp"
+mv "$runtime/session.env.tmp" "$runtime/session.env"
+END
+  chmod 0755 "$work/session-start.sh"
+  cat >"$work/sway.conf" <<END
+output * resolution 1280x800 position 0 0 bg #204060 solid_color
+default_border none
+xwayland enable
+exec $work/session-start.sh
+END
+  chown -R "$user" "$runtime" "$work/sway-config"
+  chmod 0644 "$work/sway.conf"
+  runuser -u "$user" -- env -i PATH="$PATH" HOME="$work/sway-config" DISPLAY="$xvfb" XDG_RUNTIME_DIR="$runtime" \
+    WLR_BACKENDS=x11 WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+  pids+=($!)
+  wait_for 40 test -s "$runtime/session.env" || fail "sway did not start its session"
+  eval "$(cat "$runtime/session.env")"
+  export WAYLAND_DISPLAY=$wayland_display
+  # The desktop's programs run as its user; the test reads what they write.
+  mkdir -p "$XDG_CONFIG_HOME"
+  chown -R "$user" "$XDG_CONFIG_HOME"
+  desktop_user=$user desktop_runtime=$runtime
+  as_desktop() {
+    runuser -u "$desktop_user" -- env -i PATH="$PATH" HOME="$work/sway-config" XDG_RUNTIME_DIR="$desktop_runtime" \
+      XDG_CONFIG_HOME="$XDG_CONFIG_HOME" DISPLAY="$session_display" WAYLAND_DISPLAY="$wayland_display" \
+      XDG_SESSION_TYPE=wayland ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+      UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" ${QT_QPA_PLATFORM:+QT_QPA_PLATFORM=$QT_QPA_PLATFORM} "$@"
+  }
+}
+
+case $compositor in
+  kwin) start_kwin ;;
+  sway) start_sway ;;
+  *) fail "no such compositor: $compositor" ;;
+esac
+[ -n "$session_display" ] || fail "the compositor offers no Xwayland"
+# From here on, programs start as the desktop's own would: with its displays.
+export XDG_SESSION_TYPE=wayland DISPLAY=$session_display
+unset QT_QPA_PLATFORM
+
+# The desktop's own display (the Xwayland), for asking where its X11 clients are.
+on_session() { DISPLAY=$session_display as_desktop "$@"; }
+# Sets X, Y, WIDTH and HEIGHT of the desktop's X11 window $1.
+session_geometry_of() {
+  local info
+  info=$(on_session xwininfo -id "$1")
+  eval "$(awk -F: '/Absolute upper-left X/ { print "X=" $2+0 } /Absolute upper-left Y/ { print "Y=" $2+0 }
+    /^ *Width/ { print "WIDTH=" $2+0 } /^ *Height/ { print "HEIGHT=" $2+0 }' <<<"$info")"
+}
+# Input and screenshots go through the Xvfb, that is through the compositor.
+screenshot() { DISPLAY=$xvfb import -window root "$1"; }
+click_at() { DISPLAY=$xvfb xdotool mousemove "$1" "$2" click 1; }
+game_active() { local last; last=$(grep -E '^(active|inactive)$' "$work/game.log" || true); [ "${last##*$'\n'}" = "active" ]; }
+overlay_shown() { on_session xdotool search --onlyvisible --name '^Zandrel overlay$' >/dev/null; }
+
+expect_click_through=${EXPECT_CLICK_THROUGH:-yes}
+start_demo 0
+game_env=(QT_QPA_PLATFORM=wayland)
+[ "$game_platform" = x11 ] && game_env=(QT_QPA_PLATFORM=xcb)
+QT_QPA_PLATFORM=${game_env[0]#QT_QPA_PLATFORM=} as_desktop "$target" --fullscreen-game ff8000 >"$work/game.log" 2>&1 &
+pids+=($!)
+wait_for 20 game_active || fail "the fullscreen game did not get the focus"
+
+# Zandrel as a desktop starts it, told to join room 123 at once.
+as_desktop "$zandrel" --lookup-host "127.0.0.1:$port" --connect 123 >>"$work/zandrel.log" 2>&1 &
+pids+=($!)
+wait_for 20 overlay_shown || fail "the overlay did not appear"
+overlay=$(on_session xdotool search --onlyvisible --name '^Zandrel overlay$')
+overlay=${overlay%%$'\n'*}
+session_geometry_of "$overlay"
+[ "$X,$Y,$WIDTH,$HEIGHT" = "993,178,267,444" ] || fail "overlay at $X,$Y ${WIDTH}x$HEIGHT, expected 993,178 267x444"
+
+# The game takes the keyboard back from the main window, away from the overlay and the window.
+click_at 200 700
+wait_for 10 game_active || fail "the game did not get the focus back"
+activations=$(grep -c '^inactive$' "$work/game.log" || true)
+
+# The overlay goes and comes back, as after a change of room: the game keeps the focus.
+as_desktop "$zandrel" --disconnect || fail "--disconnect failed"
+overlay_gone() { ! overlay_shown; }
+wait_for 10 overlay_gone ||
+  fail "the overlay stayed after --disconnect"
+as_desktop "$zandrel" --connect 123 || fail "--connect failed"
+wait_for 20 overlay_shown || fail "the overlay did not come back"
+sleep 1
+[ "$(grep -c '^inactive$' "$work/game.log" || true)" = "$activations" ] || fail "the overlay took the focus from the game"
+game_active || fail "the game lost the focus"
+
+# Above the game and translucent: a pixel of the overlay's margin is the game's orange darkened by
+# the overlay's black at 160/255, neither the orange itself (below the game) nor black (opaque).
+# (The compositor draws the overlay a frame or so after it maps.)
+margin_translucent() {
+  screenshot "$work/screen.png"
+  seen=$(pixel "$work/screen.png" $((993 + 3)) $((178 + 220)))
+  [ "$(colour_distance "$seen" 95,48,0)" -le 16 ]
+}
+wait_for 10 margin_translucent ||
+  fail "the overlay's margin is $seen, not the game's orange under the translucent black (95,48,0)"
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+  mkdir -p "$SCREENSHOT_DIR"
+  cp "$work/screen.png" "$SCREENSHOT_DIR/$compositor-$game_platform.png"
+fi
+
+# Locked, a click on the overlay reaches the game below it.
+as_desktop "$zandrel" --toggle-lock || fail "--toggle-lock failed"
+sleep 0.5
+click_at $((993 + 130)) $((178 + 300))
+if [ "$expect_click_through" = yes ]; then
+  wait_for 5 grep -q "^press 1123 478$" "$work/game.log" || fail "a click on the locked overlay did not reach the game"
+else
+  sleep 1
+  ! grep -q "^press 1123 478$" "$work/game.log" || fail "a click on the locked overlay reached the game; README's table says it does not"
+fi
+game_active || fail "the game lost the focus to the lock"
+echo "PASS: on $compositor with a $game_platform game: place, above, translucent, focus, lock"
