@@ -193,36 +193,31 @@ xdotool mousemove $((inside_x + 7)) $inside_y click 1
 wait_for 5 grep -q "^press $((inside_x + 7)) $inside_y\$" "$work/target.log" ||
   fail "after showing again, the locked overlay swallowed a click"
 
-# The global hotkey reaches the lock while the game has the keyboard: unlock, and lock again.
-xdotool windowactivate --sync "$game"
-wait_for 5 focused "$game" || fail "the game did not get the focus back"
-xdotool key ctrl+alt+l
-sleep 0.5
-before=$(presses "$work/target.log")
-xdotool mousemove $((inside_x + 11)) $inside_y click 1
-sleep 0.5
-[ "$(presses "$work/target.log")" = "$before" ] || fail "Ctrl+Alt+L did not unlock the overlay"
-focus_stays "the hotkey"
-xdotool windowactivate --sync "$game"
-xdotool key ctrl+alt+l
-sleep 0.5
-xdotool mousemove $((inside_x + 13)) $inside_y click 1
-wait_for 5 grep -q "^press $((inside_x + 13)) $inside_y\$" "$work/target.log" || fail "Ctrl+Alt+L did not lock the overlay again"
-
-# `zandrel --toggle-lock`, as a desktop's own shortcut would run it, reaches the running program while
-# the game has the keyboard: unlock, then lock again.
-xdotool windowactivate --sync "$game"
-wait_for 5 focused "$game" || fail "the game did not get the focus back"
-"$zandrel" --toggle-lock >"$work/command.log" 2>&1 || fail "--toggle-lock failed: $(cat "$work/command.log")"
-sleep 0.5
-before=$(presses "$work/target.log")
-xdotool mousemove $((inside_x + 15)) $inside_y click 1
-sleep 0.5
-[ "$(presses "$work/target.log")" = "$before" ] || fail "--toggle-lock did not unlock the overlay"
-focus_stays "--toggle-lock"
-"$zandrel" --toggle-lock >"$work/command.log" 2>&1 || fail "--toggle-lock failed: $(cat "$work/command.log")"
-xdotool mousemove $((inside_x + 17)) $inside_y click 1
-wait_for 5 grep -q "^press $((inside_x + 17)) $inside_y\$" "$work/target.log" || fail "--toggle-lock did not lock the overlay again"
+# With the game holding the keyboard, the command after $2 unlocks the locked overlay (a click at
+# x offset $1 stays with it) and then locks it again (a click at offset $1 + 2 passes through); $2
+# names it.
+toggles_the_lock() {
+  local at=$1 what=$2
+  shift 2
+  xdotool windowactivate --sync "$game"
+  wait_for 5 focused "$game" || fail "the game did not get the focus back"
+  "$@"
+  sleep 0.5
+  before=$(presses "$work/target.log")
+  xdotool mousemove $((inside_x + at)) $inside_y click 1
+  sleep 0.5
+  [ "$(presses "$work/target.log")" = "$before" ] || fail "$what did not unlock the overlay"
+  focus_stays "$what"
+  xdotool windowactivate --sync "$game"
+  "$@"
+  sleep 0.5
+  xdotool mousemove $((inside_x + at + 2)) $inside_y click 1
+  wait_for 5 grep -q "^press $((inside_x + at + 2)) $inside_y\$" "$work/target.log" || fail "$what did not lock the overlay again"
+}
+# The global hotkey; and `zandrel --toggle-lock`, as a desktop's own shortcut would run it.
+toggles_the_lock 11 Ctrl+Alt+L xdotool key ctrl+alt+l
+lock_command() { "$zandrel" --toggle-lock >"$work/command.log" 2>&1 || fail "--toggle-lock failed: $(cat "$work/command.log")"; }
+toggles_the_lock 15 --toggle-lock lock_command
 
 # A second start of the program shows the first one's window, and ends.
 "$zandrel" --lookup-host "127.0.0.1:$port" >"$work/second.log" 2>&1 &
