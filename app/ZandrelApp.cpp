@@ -55,12 +55,14 @@ int CZandrelApp::Run()
     QObject::connect(dialog.get(), &QDialog::finished, &m_app, &QApplication::quit);
     dialog->show();
     // Commands from other starts (a desktop's shortcut for --toggle-lock, say), on this thread.
-    CInstanceServer server([&dialog](const InstanceCommand& command) { return dialog->OnInstanceCommand(command); });
-    if (!server.Listen(socketPath))
+    auto server = std::make_unique<CInstanceServer>(
+        [window = dialog.get()](const InstanceCommand& command) { return window->OnInstanceCommand(command); });
+    if (!server->Listen(socketPath))
         std::fprintf(stderr, "zandrel: cannot take commands at %s; another Zandrel may be starting\n", qPrintable(socketPath));
     if (options.command)
         dialog->OnInstanceCommand(*options.command);  // what a command that found no instance asked for
     QApplication::exec();
+    server.reset();  // no command may reach the window once it is going
     dialog.reset();
     return 0;
 }
