@@ -225,7 +225,10 @@ async function startDisplay() {
     xvfb.once('exit', () => reject(new Error('Xvfb did not start')));
   });
 }
-const xEnv = () => ({ DISPLAY: display, QT_QPA_PLATFORM: 'xcb' });
+// A runtime folder of the benchmark's own: Zandrel runs once per user and takes commands there, so
+// that a Zandrel the user has open would otherwise be shown instead of a new one started.
+const runtimeDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zandrel-bench-'));
+const xEnv = () => ({ DISPLAY: display, QT_QPA_PLATFORM: 'xcb', XDG_RUNTIME_DIR: runtimeDir });
 
 async function startZandrel() {
   const args = ['--lookup-host', `127.0.0.1:${server.address().port}`, ...(zandrelQuiet ? ['--quiet'] : [])];
