@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <mutex>
-#include <condition_variable>
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,6 +24,7 @@
 #include "lookup/ChatServerLookup.h"
 #include "lookup/HttpRequest.h"
 #include "session/Globals.h"
+#include "support/HeldResolver.h"
 #include "support/TestServices.h"
 
 namespace zandrel {
@@ -265,30 +264,14 @@ TEST_F(MainWindow, ClosingByAnyPathStopsTheSessionFirst)
 // return at once, and nothing of the abandoned lookup reaches the window later.
 TEST_F(MainWindow, DisconnectAndCloseNeverWaitForTheNameResolver)
 {
-    struct Held {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int calls = 0;
-        bool released = false;
-    };
-    auto held = std::make_shared<Held>();  // the resolver threads outlive the window
+    const auto resolver = test::CHeldResolver::Create();
     CurrentLookupSettings().host = "lookup.example:" + std::to_string(test::DemoPort("main"));
-    CurrentLookupSettings().resolve = [held](const std::string&) {
-        std::unique_lock lock(held->mutex);
-        ++held->calls;
-        held->changed.notify_all();
-        held->changed.wait(lock, [&] { return held->released; });
-        return std::string("127.0.0.1");
-    };
-    const auto resolving = [&](int calls) {
-        std::unique_lock lock(held->mutex);
-        return held->changed.wait_for(lock, std::chrono::seconds(10), [&] { return held->calls >= calls; });
-    };
+    CurrentLookupSettings().resolve = resolver->Function();
     for (const bool byClose : {false, true}) {
         SCOPED_TRACE(byClose ? "close" : "disconnect");
         TypeRoom("123");
         QTest::mouseClick(&Connect(), Qt::LeftButton);
-        ASSERT_TRUE(resolving(byClose ? 2 : 1));
+        ASSERT_TRUE(resolver->WaitForCall(byClose ? 1 : 0, std::chrono::seconds(10)));
         QElapsedTimer took;
         took.start();
         if (byClose)
@@ -300,11 +283,7 @@ TEST_F(MainWindow, DisconnectAndCloseNeverWaitForTheNameResolver)
         EXPECT_LT(took.elapsed(), 500) << "the window waited for the resolver";
         EXPECT_FALSE(m_dialog->LookingUp());
     }
-    {
-        std::lock_guard lock(held->mutex);
-        held->released = true;
-    }
-    held->changed.notify_all();
+    resolver->Release();
     QTest::qWait(200);  // time for a stray result to arrive
     EXPECT_TRUE(m_boxes.empty());
     EXPECT_FALSE(m_dialog->Session().IsRunning());

@@ -5,12 +5,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "base/HostResolution.h"
+#include "support/HeldResolver.h"
 
 namespace zandrel {
 namespace {
@@ -55,17 +54,8 @@ TEST(HostResolution, WhatTheResolverSaysAndWhoIsAsked)
 // finishes in the background once it does answer.
 TEST(HostResolution, ACancelOrTheDeadlineEndsTheWait)
 {
-    struct Held {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool released = false;
-    };
-    auto held = std::make_shared<Held>();
-    const ResolveFunction blocked = [held](const std::string&) {
-        std::unique_lock lock(held->mutex);
-        held->changed.wait(lock, [&] { return held->released; });
-        return std::string("10.0.0.5");
-    };
+    const auto resolver = test::CHeldResolver::Create("10.0.0.5");
+    const ResolveFunction blocked = resolver->Function();
     std::string address;
     const auto cancelled = CPendingResolution::Start(blocked, "chat.example");
     cancelled->Cancel();
@@ -73,11 +63,7 @@ TEST(HostResolution, ACancelOrTheDeadlineEndsTheWait)
     const auto late = CPendingResolution::Start(blocked, "chat.example");
     EXPECT_EQ(late->WaitUntil(address, std::chrono::steady_clock::now() + 100ms), Outcome::Failed);
     EXPECT_TRUE(address.empty());
-    {
-        std::lock_guard lock(held->mutex);
-        held->released = true;
-    }
-    held->changed.notify_all();
+    resolver->Release();
     EXPECT_EQ(late->Wait(address), Outcome::Resolved);  // what came in the end is still there
     EXPECT_EQ(address, "10.0.0.5");
 }

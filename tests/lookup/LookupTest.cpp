@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
-#include <condition_variable>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +18,7 @@
 #include "lookup/ChatServerLookup.h"
 #include "lookup/ChatServerLookupTask.h"
 #include "lookup/HttpRequest.h"
+#include "support/HeldResolver.h"
 #include "support/TestServices.h"
 #include "support/Watchdog.h"
 
@@ -242,47 +241,14 @@ TEST_F(Lookup, TheTaskHandsOverItsResultOrNothingOnceCancelled)
     EXPECT_EQ(calls.load(), 0);
 }
 
-// A resolver that answers only when the test lets it, as one whose DNS server never answers.
-struct HeldResolver {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int calls = 0;
-    bool released = false;
-
-    ResolveFunction Function()
-    {
-        return [this](const std::string&) {
-            std::unique_lock lock(mutex);
-            ++calls;
-            changed.notify_all();
-            changed.wait(lock, [this] { return released; });
-            return std::string("127.0.0.1");
-        };
-    }
-    // Waits until the resolver has been called more than `before` times.
-    bool WaitForCall(int before, std::chrono::seconds timeout)
-    {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, timeout, [&] { return calls > before; });
-    }
-    void Release()
-    {
-        {
-            std::lock_guard lock(mutex);
-            released = true;
-        }
-        changed.notify_all();
-    }
-};
-
 // A cancel, and the end of the task with its window, never wait for the name resolver; nothing of
 // the abandoned lookup arrives later, not even once the resolver answers.
 TEST_F(Lookup, CancellingNeverWaitsForTheResolver)
 {
     // Shared with the resolver threads, which may outlive the test's waits.
-    const auto resolver = std::make_shared<HeldResolver>();
+    const auto resolver = test::CHeldResolver::Create();
     CurrentLookupSettings().host = "lookup.example:" + std::to_string(test::DemoPort("main"));
-    CurrentLookupSettings().resolve = [resolver](const std::string& host) { return resolver->Function()(host); };
+    CurrentLookupSettings().resolve = resolver->Function();
     std::atomic<int> calls{0};
     for (const bool byDestructor : {false, true}) {
         SCOPED_TRACE(byDestructor);
@@ -304,9 +270,9 @@ TEST_F(Lookup, CancellingNeverWaitsForTheResolver)
 // where the request goes.
 TEST_F(Lookup, NamesGoThroughTheResolverNumbersDoNot)
 {
-    const auto resolver = std::make_shared<HeldResolver>();
+    const auto resolver = test::CHeldResolver::Create();
     resolver->Release();
-    CurrentLookupSettings().resolve = [resolver](const std::string& host) { return resolver->Function()(host); };
+    CurrentLookupSettings().resolve = resolver->Function();
     for (const std::string& host : {std::string("127.0.0.1"), std::string("lookup.example")}) {
         SCOPED_TRACE(host);
         CurrentLookupSettings().host = host + ":" + std::to_string(test::DemoPort("main"));
@@ -316,8 +282,7 @@ TEST_F(Lookup, NamesGoThroughTheResolverNumbersDoNot)
         EXPECT_TRUE(GetChatServer(chatHost, port, error));
         EXPECT_EQ(port, test::DemoPort("main"));
     }
-    std::lock_guard lock(resolver->mutex);
-    EXPECT_EQ(resolver->calls, 1);
+    EXPECT_EQ(resolver->Calls(), 1);
 }
 
 }  // namespace

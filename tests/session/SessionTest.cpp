@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
 #include <chrono>
 #include <future>
@@ -23,6 +22,7 @@
 #include "session/Globals.h"
 #include "session/JoinRequest.h"
 #include "session/ProtocolTexts.h"
+#include "support/HeldResolver.h"
 #include "support/ParamNames.h"
 #include "support/RecordingWindow.h"
 #include "support/SessionFixture.h"
@@ -225,32 +225,14 @@ TEST_P(Unreachable, ConnectionsFailWithTheConnectText)
 INSTANTIATE_TEST_SUITE_P(Hosts, Unreachable, ::testing::Values("no-such-host.invalid", "127.0.0.1"),
                          [](const auto& instance) { return test::TestName(instance.param); });
 
-// A resolver that answers only when the test lets it, as a resolver that cannot reach its server.
-struct HeldResolver {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool called = false;
-    bool released = false;
-};
-
 TEST_F(Session, HostNamesGoThroughTheResolverAndAStopDoesNotWaitForIt)
 {
-    auto held = std::make_shared<HeldResolver>();
-    // The resolver thread may outlive this test: it holds its own share of the state.
-    m_session.SetResolver([held](const std::string& host) {
-        std::unique_lock lock(held->mutex);
-        held->called = true;
-        held->changed.notify_all();
-        held->changed.wait(lock, [&] { return held->released; });
-        return host == "chat.example" ? std::string("127.0.0.1") : std::string();
-    });
+    const auto resolver = test::CHeldResolver::Create("127.0.0.1");
+    m_session.SetResolver(resolver->Function());
     m_session.SetHost("chat.example");
     m_session.SetRoom(900);
     ASSERT_TRUE(m_session.Start());
-    {
-        std::unique_lock lock(held->mutex);
-        ASSERT_TRUE(held->changed.wait_for(lock, 10s, [&] { return held->called; }));
-    }
+    ASSERT_TRUE(resolver->WaitForCall(0, 10s));
     const auto before = std::chrono::steady_clock::now();
     StopOnUiThread(5s);  // ends the test program if the stop waits for the resolver
     std::printf("stop while the resolver hangs: %.1f ms\n",
@@ -259,11 +241,7 @@ TEST_F(Session, HostNamesGoThroughTheResolverAndAStopDoesNotWaitForIt)
     EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
 
     // Let it answer: the next session connects through it.
-    {
-        std::lock_guard lock(held->mutex);
-        held->released = true;
-    }
-    held->changed.notify_all();
+    resolver->Release();
     ASSERT_TRUE(m_session.Start());
     ASSERT_TRUE(WaitForLine(texts::kJoinSuccess));
 }
@@ -272,12 +250,8 @@ TEST_F(Session, HostNamesGoThroughTheResolverAndAStopDoesNotWaitForIt)
 // resolution cancellable; it must still not wait for a resolver that never answers.
 TEST_F(Session, AStopAtAnyMomentOfAStartDoesNotWaitForTheResolver)
 {
-    auto held = std::make_shared<HeldResolver>();  // never released while the session runs
-    m_session.SetResolver([held](const std::string&) {
-        std::unique_lock lock(held->mutex);
-        held->changed.wait(lock, [&] { return held->released; });
-        return std::string();
-    });
+    const auto resolver = test::CHeldResolver::Create("");  // never released while the session runs
+    m_session.SetResolver(resolver->Function());
     m_session.SetHost("chat.example");
     m_session.SetRoom(900);
     std::mt19937 random(12345);
@@ -289,11 +263,7 @@ TEST_F(Session, AStopAtAnyMomentOfAStartDoesNotWaitForTheResolver)
         StopOnUiThread(5s);
     }
     EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
-    {
-        std::lock_guard lock(held->mutex);
-        held->released = true;
-    }
-    held->changed.notify_all();
+    resolver->Release();
 }
 
 TEST_F(Session, AHostTheResolverCannotFindFailsTheCycle)
