@@ -16,7 +16,10 @@ namespace {
 
 class Settings : public ::testing::Test {
 protected:
-    QString FileName() const { return m_dir.filePath(QStringLiteral("Zandrel.conf")); }
+    // QSettings keeps a parsed file per path and reads it again only when its time or size
+    // changed: two writes of the same length within a second would read back the first. Each
+    // write therefore goes to a file of its own.
+    QString FileName() const { return m_dir.filePath(QStringLiteral("Zandrel-%1.conf").arg(m_writes)); }
     AppSettings Load()
     {
         QSettings store(FileName(), QSettings::IniFormat);
@@ -24,12 +27,14 @@ protected:
     }
     void Write(const QByteArray& text)
     {
+        ++m_writes;
         QFile file(FileName());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
     }
 
     QTemporaryDir m_dir;
+    int m_writes = 0;
 };
 
 TEST_F(Settings, NoFileGivesTheDesignsValues)
