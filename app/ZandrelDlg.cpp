@@ -112,6 +112,10 @@ void CZandrelDlg::OnInitDialog()
 
     g_hMainWnd = m_hWnd;
     g_hBubbleWnd = m_bubbleDlg.Handle();
+    // Before the overlay first shows: on a layer shell it never shows as a window.
+    m_overlayDisplay = ChooseOverlayDisplay(m_bubbleDlg, m_bubbleDlg.CtrlDlg(), CurrentOverlayDisplayEnvironment());
+    if (m_overlayDisplay->Name() != QLatin1String("windows"))
+        std::fprintf(stderr, "zandrel: the overlay is shown on a %s\n", qPrintable(m_overlayDisplay->Name()));
 
     m_fontRoom = fontWithCellHeight(m_editRoom.font(), kRoomFontCellHeight);
     m_editRoom.setFont(m_fontRoom);

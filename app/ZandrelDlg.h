@@ -19,6 +19,7 @@
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
+#include "platform/OverlayDisplay.h"
 #include "session/Barrage.h"
 
 namespace zandrel {
@@ -110,6 +111,7 @@ private:
 
     // The overlay comes first: it must outlive the session that sends to it.
     CBubbleDlg m_bubbleDlg;
+    std::unique_ptr<IOverlayDisplay> m_overlayDisplay;  // goes before the overlay it shows
     CBarrage m_barrage;
     QFont m_fontRoom;
     QLineEdit m_editRoom;
