@@ -130,7 +130,16 @@ void CZandrelDlg::OnInitDialog()
     if (m_settings.overlayPosition)
         m_bubbleDlg.RestorePosition(*m_settings.overlayPosition);
     connect(&m_hotkey, &CGlobalHotkey::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
+    connect(&m_shortcutPortal, &CGlobalShortcutPortal::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
+    connect(&m_shortcutPortal, &CGlobalShortcutPortal::bound, this, [this] {
+        std::fprintf(stderr, "zandrel: the desktop's shortcut portal binds the lock key %s\n", qPrintable(m_settings.hotkey));
+        RegisterHotkey();
+    });
+    connect(&m_shortcutPortal, &CGlobalShortcutPortal::failed, this, [](const QString& why) {
+        std::fprintf(stderr, "zandrel: the desktop's shortcut portal did not bind the lock key: %s\n", qPrintable(why));
+    });
     RegisterHotkey();
+    m_shortcutPortal.Bind(QKeySequence(m_settings.hotkey, QKeySequence::PortableText));
     m_tray = std::make_unique<CTrayIcon>(CTrayIcon::Actions{
         [this] { return m_bubbleDlg.CtrlDlg().IsLocked(); },
         [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); },
@@ -340,7 +349,17 @@ void CZandrelDlg::ApplySettings(const AppSettings& settings)
 
 void CZandrelDlg::RegisterHotkey()
 {
-    const CGlobalHotkey::Result result = m_hotkey.Register(QKeySequence(m_settings.hotkey, QKeySequence::PortableText));
+    const QKeySequence key(m_settings.hotkey, QKeySequence::PortableText);
+    if (m_shortcutPortal.IsBound()) {
+        // The desktop holds the key for this program; a grab of our own would toggle twice.
+        m_hotkey.Unregister();
+        m_bHotkeyTaken = false;
+        SetStatus(m_statusLine);
+        if (m_settingsDlg)
+            m_settingsDlg->SetHotkeyTaken(false);
+        return;
+    }
+    const CGlobalHotkey::Result result = m_hotkey.Register(key);
     m_bHotkeyTaken = result == CGlobalHotkey::Result::Taken;
     if (m_bHotkeyTaken)
         std::fprintf(stderr, "zandrel: the hotkey %s is taken by another program\n", qPrintable(m_settings.hotkey));
@@ -400,8 +419,11 @@ void CZandrelDlg::OnSettings()
     const bool newHotkey = chosen.hotkey != m_settings.hotkey;
     m_settings = chosen;
     ApplySettings(m_settings);
-    if (newHotkey)
+    if (newHotkey) {
         RegisterHotkey();
+        if (m_shortcutPortal.IsBound())  // the desktop is asked for the new key in the same session
+            m_shortcutPortal.Bind(QKeySequence(m_settings.hotkey, QKeySequence::PortableText));
+    }
     Save();
 }
 

@@ -20,6 +20,7 @@
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
 #include "platform/OverlayDisplay.h"
+#include "platform/portal/GlobalShortcutPortal.h"
 #include "session/Barrage.h"
 
 namespace zandrel {
@@ -121,6 +122,9 @@ private:
     StatusLine m_statusLine;
     AppSettings m_settings;
     CGlobalHotkey m_hotkey;
+    // The same key through the desktop's portal where it has one; once bound there, the X11 grab
+    // is let go, so that one press toggles once.
+    CGlobalShortcutPortal m_shortcutPortal{QDBusConnection::sessionBus()};
     bool m_bHotkeyTaken = false;
     std::unique_ptr<CTrayIcon> m_tray;
     CSettingsDlg* m_settingsDlg = nullptr;  // while the settings box is open
