@@ -12,7 +12,7 @@ packages=(
   lintian appstream
   nodejs node-ws
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer
-  sway xwayland qt6-wayland mutter kwin-wayland dbus
+  sway xwayland qt6-wayland mutter kwin-wayland dbus xdg-desktop-portal xdg-desktop-portal-kde
   fonts-wqy-microhei
 )
 [ "${1:-}" = "--bench" ] && packages+=(chromium)

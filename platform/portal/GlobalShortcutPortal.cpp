@@ -16,6 +16,8 @@ constexpr char kPath[] = "/org/freedesktop/portal/desktop";
 constexpr char kInterface[] = "org.freedesktop.portal.GlobalShortcuts";
 constexpr char kRequestInterface[] = "org.freedesktop.portal.Request";
 
+}  // namespace
+
 // One entry of BindShortcuts' a(sa{sv}).
 struct PortalShortcut {
     QString id;
@@ -38,7 +40,6 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
     return argument;
 }
 
-}  // namespace
 }  // namespace zandrel
 
 Q_DECLARE_METATYPE(zandrel::PortalShortcut)
@@ -127,8 +128,19 @@ void CGlobalShortcutPortal::Bind(const QKeySequence& key)
     const QString token = QStringLiteral("zandrel%1").arg(++m_tokens);
     WatchRequest(token);
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CreateSession"));
-    call << QVariantMap{{QStringLiteral("handle_token"), token}, {QStringLiteral("session_handle_token"), token}};
+    // KDE's portal registers the shortcuts it is given here with the desktop's shortcut service at
+    // once; BindShortcuts there only opens the settings page on which the user may change them.
+    call << QVariantMap{{QStringLiteral("handle_token"), token},
+                        {QStringLiteral("session_handle_token"), token},
+                        {QStringLiteral("shortcuts"), QVariant::fromValue(QList<PortalShortcut>{LockShortcut()})}};
     Call(call);
+}
+
+PortalShortcut CGlobalShortcutPortal::LockShortcut() const
+{
+    return {QString::fromLatin1(kShortcutId),
+            {{QStringLiteral("description"), QStringLiteral("Lock or unlock the Zandrel overlay")},
+             {QStringLiteral("preferred_trigger"), m_trigger}}};
 }
 
 void CGlobalShortcutPortal::Call(const QDBusMessage& call)
@@ -159,11 +171,8 @@ void CGlobalShortcutPortal::BindInSession()
     const QString token = QStringLiteral("zandrel%1").arg(++m_tokens);
     WatchRequest(token);
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("BindShortcuts"));
-    PortalShortcut shortcut{QString::fromLatin1(kShortcutId),
-                            {{QStringLiteral("description"), QStringLiteral("Lock or unlock the Zandrel overlay")},
-                             {QStringLiteral("preferred_trigger"), m_trigger}}};
     call << QVariant::fromValue(QDBusObjectPath(m_sessionPath))
-         << QVariant::fromValue(QList<PortalShortcut>{shortcut}) << QString()
+         << QVariant::fromValue(QList<PortalShortcut>{LockShortcut()}) << QString()
          << QVariantMap{{QStringLiteral("handle_token"), token}};
     Call(call);
 }

@@ -9,6 +9,8 @@ class QDBusMessage;
 
 namespace zandrel {
 
+struct PortalShortcut;
+
 // The lock key through the desktop's GlobalShortcuts portal (org.freedesktop.portal.GlobalShortcuts,
 // KDE Plasma 5.27 and later), which reaches the program whichever window has the keyboard, native
 // Wayland games included, where no program may grab a key itself. The desktop may ask the user to
@@ -50,6 +52,7 @@ private:
     QString WatchRequest(const QString& token);
     void BindInSession();
     void Call(const QDBusMessage& call);
+    PortalShortcut LockShortcut() const;
     void Fail(const QString& why);
 
     QDBusConnection m_bus;

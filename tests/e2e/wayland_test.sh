@@ -25,10 +25,19 @@ source "$(dirname "$0")/lib.sh"
 
 start_display 1280x800
 xvfb=$DISPLAY
-# The compositor's socket, named for this run: dbus-run-session does not take its children down with
-# it, so the test ends whatever carries the name.
+# The compositor's socket, named for this run, so that the test ends whatever carries the name. The
+# desktop's session bus is a daemon of the test's own (dbus-run-session would leave its daemon
+# behind when it is ended from outside), as are the session's first program and the document
+# portal's file system in the runtime folder, which the desktop's portals start.
 socket_name=zandrel-$compositor-$$
-trap 'pkill -f -- "$socket_name" 2>/dev/null || true; cleanup' EXIT
+trap 'pkill -f -- "$socket_name" 2>/dev/null || true; pkill -f -- "$work/session-start.sh" 2>/dev/null || true
+  fusermount3 -u "$XDG_RUNTIME_DIR/doc" 2>/dev/null || true; cleanup' EXIT
+start_session_bus() {
+  dbus-daemon --session --nofork --print-address=1 >"$work/bus.address" 2>"$work/bus.log" &
+  pids+=($!)
+  wait_for 10 test -s "$work/bus.address" || fail "no session bus"
+  export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus.address")
+}
 
 # The compositor; sets session_display (its Xwayland) and exports WAYLAND_DISPLAY for its clients.
 start_kwin() {
@@ -46,7 +55,8 @@ mv "$work/session.env.tmp" "$work/session.env"
 while kill -0 \$PPID 2>/dev/null; do sleep 1; done  # as long as KWin runs
 EOF
   chmod +x "$work/session-start.sh"
-  XDG_CONFIG_HOME="$work/kwin-config" dbus-run-session -- "$work/bin/kwin_wayland" --x11-display "$xvfb" \
+  start_session_bus
+  XDG_CONFIG_HOME="$work/kwin-config" "$work/bin/kwin_wayland" --x11-display "$xvfb" \
     --xwayland --width 1280 --height 800 --socket "$socket_name" "$work/session-start.sh" \
     >"$work/kwin.log" 2>&1 &
   pids+=($!)
@@ -106,7 +116,8 @@ END
 
 start_mutter() {
   # Its nested output takes the size of a dummy mode; its Xwayland wants the cookie it made.
-  MUTTER_DEBUG_DUMMY_MODE_SPECS=1280x800 dbus-run-session -- mutter --wayland --nested \
+  start_session_bus
+  MUTTER_DEBUG_DUMMY_MODE_SPECS=1280x800 mutter --wayland --nested \
     --wayland-display "$socket_name" >"$work/mutter.log" 2>&1 &
   pids+=($!)
   wait_for 30 grep -q "Using public X11 display" "$work/mutter.log" || fail "Mutter did not start"
@@ -129,6 +140,17 @@ case $compositor in
   *) fail "no such compositor: $compositor" ;;
 esac
 [ -n "$session_display" ] || fail "the compositor offers no Xwayland"
+# On KWin, the desktop's portals on its session bus, as Plasma starts them: the lock key goes
+# through the GlobalShortcuts portal there.
+portal_kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
+if [ "$compositor" = kwin ] && [ -x "$portal_kde" ] && [ -x /usr/libexec/xdg-desktop-portal ]; then
+  export XDG_CURRENT_DESKTOP=KDE
+  DISPLAY=$session_display "$portal_kde" >"$work/portal-kde.log" 2>&1 &
+  pids+=($!)
+  /usr/libexec/xdg-desktop-portal --replace >"$work/portal.log" 2>&1 &
+  pids+=($!)
+  portal_shortcuts=yes
+fi
 # From here on, programs start as the desktop's own would: with its displays.
 export XDG_SESSION_TYPE=wayland DISPLAY=$session_display
 unset QT_QPA_PLATFORM
@@ -251,6 +273,19 @@ wait_for 10 margin_translucent ||
 if [ -n "${SCREENSHOT_DIR:-}" ]; then
   mkdir -p "$SCREENSHOT_DIR"
   cp "$work/screen.png" "$SCREENSHOT_DIR/$compositor-$game_platform.png"
+fi
+
+# On KWin, the desktop binds the lock key for Zandrel through its GlobalShortcuts portal, and the key
+# reaches it while the native game has the keyboard: the handle turns the locked grey, then back.
+if [ "${portal_shortcuts:-}" = yes ]; then
+  wait_for 20 grep -q "the desktop's shortcut portal binds the lock key Ctrl+Alt+L" "$work/zandrel.log" ||
+    fail "the desktop's portal did not bind the lock key"
+  handle_is() { screenshot "$work/screen.png"; colour_at $((993 + 267 - 23 + 10)) $((178 + 5 + 10)) "$1"; }
+  DISPLAY=$xvfb xdotool key ctrl+alt+l
+  wait_for 5 handle_is 97,72,47 || fail "Ctrl+Alt+L through the portal did not lock the overlay"
+  DISPLAY=$xvfb xdotool key ctrl+alt+l
+  wait_for 5 handle_is 74,49,23 || fail "Ctrl+Alt+L through the portal did not unlock the overlay"
+  game_active || fail "the game lost the focus to the lock key"
 fi
 
 # Unlocked, the overlay follows a drag, and comes back with another; the game keeps the keyboard.

@@ -12,7 +12,9 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,12 +26,23 @@ namespace {
 constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
 constexpr char kSessionPath[] = "/org/freedesktop/portal/desktop/session/test/s1";
 
-// A dbus-daemon of the test's own, so that no desktop's bus is touched.
+// A dbus-daemon of the test's own, so that no desktop's bus is touched, and one that starts no
+// service by itself: the session bus's own configuration would start the installed portal.
 class PrivateBus {
 public:
     PrivateBus()
     {
-        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                   "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+                   "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                   "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        file.close();
+        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                                                        QStringLiteral("--print-address=1")});
         if (m_daemon.waitForStarted(5000) && m_daemon.waitForReadyRead(5000))
             m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
@@ -42,6 +55,7 @@ public:
     QString Address() const { return m_address; }
 
 private:
+    QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
 };
