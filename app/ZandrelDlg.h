@@ -13,7 +13,7 @@
 #include <QTimer>
 
 #include "app/AppSettings.h"
-#include "app/GlobalHotkey.h"
+#include "platform/GlobalHotkey.h"
 #include "app/InstanceCommand.h"
 #include "app/StatusText.h"
 #include "base/WindowMessage.h"

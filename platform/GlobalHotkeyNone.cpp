@@ -1,6 +1,6 @@
 // The global hotkey where no platform file implements it: nothing is taken, and it says so.
 
-#include "app/GlobalHotkey.h"
+#include "platform/GlobalHotkey.h"
 
 namespace zandrel {
 

@@ -1,7 +1,7 @@
 // The global hotkey on X11: the key is grabbed on the root window through xcb, with every state of
 // Num Lock and Caps Lock, and its presses are picked out of Qt's xcb events.
 
-#include "app/GlobalHotkey.h"
+#include "platform/GlobalHotkey.h"
 
 #include <array>
 #include <cstdlib>
