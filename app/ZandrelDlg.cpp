@@ -21,7 +21,6 @@
 #include "base/TextCodec.h"
 #include "lookup/ChatServerLookup.h"
 #include "overlay/DialogUnits.h"
-#include "session/Globals.h"
 #include "session/SessionStatus.h"
 
 namespace zandrel {
@@ -56,11 +55,13 @@ QSettings OpenSettingsStore()
 
 CZandrelDlg::CZandrelDlg(QWidget* parent)
     : QDialog(parent),
+      m_hWnd(RegisterWindow(*this)),
+      m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd),
+      m_barrage(m_sessionSink),
       m_editRoom(this),
       m_btnConnect(QStringLiteral("连接"), this),
       m_btnDisconnect(kDisconnectText, this),
-      m_status(this),
-      m_hWnd(RegisterWindow(*this))
+      m_status(this)
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
     m_reconnectCountdown.setSingleShot(true);
@@ -76,8 +77,6 @@ CZandrelDlg::~CZandrelDlg()
     StopAll();
     m_hotkey.Unregister();
     UnregisterWindow(m_hWnd);
-    g_hMainWnd = HWND::Null;
-    g_hBubbleWnd = HWND::Null;
 }
 
 void CZandrelDlg::OnInitDialog()
@@ -110,8 +109,6 @@ void CZandrelDlg::OnInitDialog()
     auto* settings = new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this);
     connect(settings, &QShortcut::activated, this, &CZandrelDlg::OnSettings);
 
-    g_hMainWnd = m_hWnd;
-    g_hBubbleWnd = m_bubbleDlg.Handle();
     // Before the overlay first shows: on a layer shell it never shows as a window.
     m_overlayDisplay = ChooseOverlayDisplay(m_bubbleDlg, m_bubbleDlg.CtrlDlg(), CurrentOverlayDisplayEnvironment());
     if (m_overlayDisplay->Name() != QLatin1String("windows"))
@@ -272,7 +269,7 @@ void CZandrelDlg::OnDisconnect()
     // Promptly, as closing is: then the overlay goes, with whatever the session had queued for it,
     // and the room can be changed.
     StopAll();
-    g_overlayQueue.Clear();
+    m_bubbleDlg.Queue().Clear();
     m_bubbleDlg.hide();
     SetStatus(StatusLine::Idle());
     EnableControls(true);
@@ -444,7 +441,7 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
     // A report from a session that has been stopped and started again since is old news.
     if (wParam != 1 || !m_barrage.Failed())
         return 0;
-    const QString error = QString::fromStdU16String(g_strLastError);
+    const QString error = QString::fromStdU16String(m_sessionSink.FailureReason());
     EndReconnectSeries();
     SetStatus(StatusLine::Failure(m_nRoom, error));
     ShowMessage(error);

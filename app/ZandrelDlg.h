@@ -20,6 +20,7 @@
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
 #include "platform/OverlayDisplay.h"
+#include "session/WindowSessionSink.h"
 #include "platform/portal/GlobalShortcutPortal.h"
 #include "session/Barrage.h"
 
@@ -113,6 +114,11 @@ private:
     // The overlay comes first: it must outlive the session that sends to it.
     CBubbleDlg m_bubbleDlg;
     std::unique_ptr<IOverlayDisplay> m_overlayDisplay;  // goes before the overlay it shows
+    // This window as the session's failures and states reach it (registered first, so that the
+    // session's sink can name it).
+    HWND m_hWnd;
+    // The session's news: the overlay's queue, and window messages to this window.
+    CWindowSessionSink m_sessionSink;
     CBarrage m_barrage;
     QFont m_fontRoom;
     QLineEdit m_editRoom;
@@ -142,7 +148,6 @@ private:
     int m_nReconnectAttempt = 0;
     std::chrono::steady_clock::time_point m_reconnectAt;
     QTimer m_reconnectCountdown;
-    HWND m_hWnd;
 };
 
 }  // namespace zandrel

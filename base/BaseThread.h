@@ -31,8 +31,9 @@ public:
     // Creates the worker thread, unless this object already has one (running or ended but not yet
     // stopped): then it returns true and does nothing. False when no thread could be created.
     virtual bool Begin(bool bOnce);
-    // Sets the stop request and waits up to dwMilliseconds (INFINITE: no limit) for the thread to end.
-    // True when it has ended (or none was started); false on time-out, with the request left set.
+    // Not only a wait: it first asks the thread to stop (sets the stop request), then waits up to
+    // dwMilliseconds (INFINITE: no limit) for it to end. True when it has ended (or none was
+    // started); false on time-out, with the request left set.
     virtual bool Wait(DWORD dwMilliseconds);
 
     bool IsRunning() const { return m_bRunning; }

@@ -19,9 +19,12 @@ using LRESULT = std::intptr_t;
 enum class HWND : std::uint32_t { Null = 0 };
 
 inline constexpr UINT kWmUser = 0x0400;
-// lParam: a BarrageMessage* (wParam 0) or a bool* lock state (wParam 1).
+// A line or a lock state handed to the overlay by a blocking send, with a pointer into the sender's
+// stack: lParam a BarrageMessage* (wParam 0) or a bool* (wParam 1). The overlay still answers it;
+// the session's lines take the overlay's queue instead (WM_BARRAGE_DRAIN), and the lock handle
+// tells the overlay by a signal.
 inline constexpr UINT WM_BARRAGE_MSG = kWmUser + 100;
-// wParam 1, lParam 0: the session's cycle failed; the reason is in g_strLastError.
+// wParam 1, lParam 0: the session failed; the main window reads the reason from the session's sink.
 inline constexpr UINT WM_BARRAGE_FAIL = kWmUser + 101;
 // The overlay queue has commands waiting (see COverlayQueue); wParam and lParam 0.
 inline constexpr UINT WM_BARRAGE_DRAIN = kWmUser + 102;

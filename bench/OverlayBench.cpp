@@ -21,7 +21,6 @@
 #include "base/WindowMessage.h"
 #include "overlay/BubbleDlg.h"
 #include "overlay/UiRichEdit.h"
-#include "session/Globals.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ void floodThroughTheUiThread(QApplication& app, int count)
 {
     CBubbleDlg overlay;
     overlay.show();
-    g_hBubbleWnd = overlay.Handle();
     struct PaintCounter final : QObject {
         int paints = 0;
         bool eventFilter(QObject*, QEvent* event) override
@@ -55,10 +53,10 @@ void floodThroughTheUiThread(QApplication& app, int count)
     } counter;
     overlay.RichEdit().viewport()->installEventFilter(&counter);
     const auto start = Clock::now();
-    std::thread worker([count] {
+    std::thread worker([count, &queue = overlay.Queue(), target = overlay.Handle()] {
         for (int i = 0; i < count; ++i)
-            g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, sampleLine(i)});
-        g_overlayQueue.WaitUntilEmpty();
+            queue.Push(target, {OverlayCommand::Kind::Line, sampleLine(i)});
+        queue.WaitUntilEmpty();
         QMetaObject::invokeMethod(qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
     });
     app.exec();
@@ -67,7 +65,6 @@ void floodThroughTheUiThread(QApplication& app, int count)
     std::printf("flood: %d lines from a worker through the overlay queue in %.2f s: %.0f lines/s, %d paints "
                 "(store now %zu lines)\n",
                 count, seconds, count / seconds, counter.paints, overlay.Messages().size());
-    g_hBubbleWnd = HWND::Null;
 }
 
 // The same lines rendered on the UI thread in batches of `batch`, as a drain renders them.

@@ -12,28 +12,28 @@
 #include "base/TextCodec.h"
 #include "base/WindowMessage.h"
 #include "session/EscapeDecoding.h"
-#include "session/Globals.h"
 #include "session/JoinRequest.h"
 #include "session/ServerText.h"
+#include "session/SessionSink.h"
 
 namespace {
 
 using namespace zandrel;
 
-class CountingWindow final : public IMessageReceiver {
+// The session's sink, counting the lines it is given.
+class CountingSink final : public ISessionSink {
 public:
-    CountingWindow() : m_handle(RegisterWindow(*this)) {}
-    ~CountingWindow() { UnregisterWindow(m_handle); }
-    LRESULT OnWindowMessage(UINT, WPARAM, LPARAM) override
+    bool ToOverlay(OverlayCommand command) override
     {
-        ++lines;
-        return 1;
+        lines += command.kind == OverlayCommand::Kind::Line;
+        return true;
     }
-    HWND Handle() const { return m_handle; }
+    bool WaitUntilOverlayDone() override { return true; }
+    void Status(SessionStatus, LPARAM) override {}
+    void Failed(std::u16string) override {}
+    void CancelWaits() override {}
+    void AllowWaits() override {}
     long lines = 0;
-
-private:
-    HWND m_handle;
 };
 
 // A chat line as the demo's PHP-style server sends it: 15 escaped characters, a tag and a link.
@@ -53,28 +53,24 @@ std::string bigLine(std::size_t bytes)
 void BM_HandleServerText_ChatLine(benchmark::State& state)
 {
     lws_set_log_level(LLL_ERR, nullptr);
-    CountingWindow window;
-    g_hBubbleWnd = window.Handle();
+    CountingSink sink;
     for (auto _ : state)
-        HandleServerText(kChatLine.data(), kChatLine.size());
+        HandleServerText(kChatLine.data(), kChatLine.size(), sink);
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(state.iterations() * static_cast<long>(kChatLine.size()));
-    if (window.lines != state.iterations())
+    if (sink.lines != static_cast<long>(state.iterations()))
         state.SkipWithError("a line went missing");
-    g_hBubbleWnd = HWND::Null;
 }
 BENCHMARK(BM_HandleServerText_ChatLine);
 
 void BM_HandleServerText_100KiB(benchmark::State& state)
 {
     lws_set_log_level(LLL_ERR, nullptr);
-    CountingWindow window;
-    g_hBubbleWnd = window.Handle();
+    CountingSink sink;
     const std::string text = bigLine(100 * 1024);
     for (auto _ : state)
-        HandleServerText(text.data(), text.size());
+        HandleServerText(text.data(), text.size(), sink);
     state.SetBytesProcessed(state.iterations() * static_cast<long>(text.size()));
-    g_hBubbleWnd = HWND::Null;
 }
 BENCHMARK(BM_HandleServerText_100KiB);
 

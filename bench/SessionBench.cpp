@@ -15,7 +15,7 @@
 #include "demo/DemoServer.h"
 #include "session/Barrage.h"
 #include "session/BarrageMessage.h"
-#include "session/Globals.h"
+#include "session/SessionSink.h"
 
 namespace {
 
@@ -23,15 +23,20 @@ using namespace zandrel;
 using Clock = std::chrono::steady_clock;
 
 // Counts the join lines that reach the overlay: one per join the server confirmed.
-struct JoinCounter final : IMessageReceiver {
+// The session's sink, counting the join lines ("ack") it is given.
+struct JoinCounter final : ISessionSink {
     std::atomic<int> joins{0};
-    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    bool ToOverlay(OverlayCommand command) override
     {
-        if (message == WM_BARRAGE_MSG && wParam == 0 && lParam != 0 &&
-            reinterpret_cast<const BarrageMessage*>(lParam)->m_strCmd == "ack")
+        if (command.kind == OverlayCommand::Kind::Line && command.line.m_strCmd == "ack")
             ++joins;
-        return 1;
+        return true;
     }
+    bool WaitUntilOverlayDone() override { return true; }
+    void Status(SessionStatus, LPARAM) override {}
+    void Failed(std::u16string) override {}
+    void CancelWaits() override {}
+    void AllowWaits() override {}
 };
 
 double msSince(Clock::time_point start)
@@ -59,9 +64,8 @@ int main()
     std::thread service([&] { server.Run(stop); });
 
     JoinCounter overlay;
-    g_hBubbleWnd = RegisterWindow(overlay);
     {
-        CBarrage session;
+        CBarrage session(overlay);
         session.SetLogLevel(LLL_ERR);
         session.SetHost("127.0.0.1");
         session.SetPort(port);
@@ -86,8 +90,6 @@ int main()
         session.UserStop();
         std::printf("stop while the resolver takes 8 s: %.1f ms\n", msSince(stopping));
     }
-    UnregisterWindow(g_hBubbleWnd.load());
-    g_hBubbleWnd = HWND::Null;
     stop = 1;
     service.join();
     return 0;

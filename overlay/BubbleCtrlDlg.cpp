@@ -4,9 +4,7 @@
 #include <QPainter>
 #include <QRegion>
 
-#include "base/WindowMessage.h"
 #include "overlay/OverlayWindowFlags.h"
-#include "session/Globals.h"
 
 namespace zandrel {
 
@@ -68,8 +66,7 @@ void CBubbleCtrlDlg::ToggleLock()
 {
     m_bLocked = !m_bLocked;
     update();
-    // Synchronous on this (UI) thread: the overlay reads the flag before the call returns.
-    SendWindowMessage(g_hBubbleWnd.load(), WM_BARRAGE_MSG, 1, reinterpret_cast<LPARAM>(&m_bLocked));
+    emit lockToggled(m_bLocked);  // a direct call: the overlay follows before this returns
 }
 
 }  // namespace zandrel

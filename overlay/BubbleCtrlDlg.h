@@ -6,8 +6,8 @@
 namespace zandrel {
 
 // The overlay's lock handle: a small round window on the overlay's top-right corner. Each left press
-// (the second press of a double click too) locks or unlocks the overlay and tells it the new state
-// with WM_BARRAGE_MSG (wParam 1) to g_hBubbleWnd. UI thread only.
+// (the second press of a double click too) locks or unlocks the overlay: lockToggled tells the
+// overlay, which connects to it. UI thread only.
 class CBubbleCtrlDlg : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +26,9 @@ public:
     // tray menu, which reach the lock while a game holds the mouse.
     void ToggleLock();
     QColor BackgroundColour() const { return m_bLocked ? kLockedColour : kUnlockedColour; }
+
+signals:
+    void lockToggled(bool locked);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -16,7 +16,6 @@
 #include "overlay/DialogUnits.h"
 #include "overlay/OverlayPlacement.h"
 #include "overlay/OverlayWindowFlags.h"
-#include "session/Globals.h"
 
 namespace zandrel {
 namespace {
@@ -93,9 +92,10 @@ CBubbleDlg::CBubbleDlg()
     connect(&m_drainTimer, &QTimer::timeout, this, [this] { DrainQueue(); });
     m_frameTimer.setSingleShot(true);
     connect(&m_frameTimer, &QTimer::timeout, this, [this] { OnFrame(); });
+    connect(&m_ctrlDlg, &CBubbleCtrlDlg::lockToggled, this, &CBubbleDlg::SetClickThrough);
 
     winId();  // the native window exists from now on, hidden, so its input flags can change live
-    m_hCtrlWnd = true;
+    m_hCtrlWnd = &m_ctrlDlg;
     PlaceAtScreenEdge();
     WatchScreens();
 }
@@ -218,7 +218,7 @@ void CBubbleDlg::DrainQueue()
     budget.start();
     bool more = true;
     while (more && budget.elapsed() < kDrainBudgetMs)
-        ApplyCommands(g_overlayQueue.Take(kDrainChunk, more));
+        ApplyCommands(m_queue.Take(kDrainChunk, more));
     if (more)
         ScheduleDrain();
 }

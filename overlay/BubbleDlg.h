@@ -21,9 +21,10 @@ namespace zandrel {
 
 // The overlay: a frameless, semi-transparent, always-on-top tool window at the right edge of the
 // screen, in which the chat lines appear, with the lock handle on its top-right corner. It is
-// created hidden and reachable as a window handle (Handle()); everything from outside arrives as
-// window messages on the UI thread: lines and lock changes (WM_BARRAGE_MSG), show and hide, raise.
-// It never takes the focus, so a game keeps the keyboard.
+// created hidden and reachable as a window handle (Handle()). The session's commands (lines, show,
+// hide, raise) wait in its queue (Queue()) and are taken on the UI thread at WM_BARRAGE_DRAIN; the
+// handle's lock changes arrive as its lockToggled signal. It never takes the focus, so a game keeps
+// the keyboard.
 class CBubbleDlg : public QWidget, public IMessageReceiver {
     Q_OBJECT
 public:
@@ -49,6 +50,9 @@ public:
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnBarrageMsg(WPARAM wParam, LPARAM lParam);
 
+    // The session's commands for this overlay, in order: whoever sends pushes here, and the first
+    // command into an empty queue posts WM_BARRAGE_DRAIN to this window, which takes them.
+    COverlayQueue& Queue() { return m_queue; }
     // Carries out the session's commands in order (see COverlayQueue).
     void ApplyCommands(std::vector<OverlayCommand> commands);
 
@@ -112,11 +116,12 @@ private:
     void DrainQueue();
     void OnFrame();
 
+    COverlayQueue m_queue;
     std::vector<BarrageMessage> m_vecMessages;
     CUiRichEdit m_richEdit;
     QLabel m_statusStrip;
     CBubbleCtrlDlg m_ctrlDlg;
-    bool m_hCtrlWnd = false;  // the handle exists and follows moves
+    QWidget* m_hCtrlWnd = nullptr;  // the handle's window, once it exists; it follows every move
     int m_nTextPointSize = kTextPointSize;
     qreal m_opacity = kOpacity;
     QTimer m_topmostTimer;

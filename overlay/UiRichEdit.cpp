@@ -120,7 +120,9 @@ void CUiRichEdit::mousePressEvent(QMouseEvent* event)
         QTextEdit::mousePressEvent(event);
         return;
     }
-    // A right press only takes the focus and tells the parent; it opens no menu.
+    // A right press only takes the focus and tells the parent (a CommandEvent with this control's
+    // id); it opens no menu. The overlay's view takes no mouse input, so there it never comes; a
+    // parent that uses the view as a control receives it.
     setFocus(Qt::MouseFocusReason);
     if (QWidget* parent = parentWidget())
         QCoreApplication::postEvent(parent, new CommandEvent(m_controlId));

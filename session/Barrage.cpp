@@ -5,7 +5,6 @@
 #include "base/WindowMessage.h"
 #include "session/BarrageCallback.h"
 #include "session/BarrageMessage.h"
-#include "session/Globals.h"
 #include "session/JoinRequest.h"
 #include "session/ProtocolTexts.h"
 #include "session/SessionStatus.h"
@@ -18,8 +17,9 @@ constexpr DWORD kIdleStepMs = 100;
 
 }  // namespace
 
-CBarrage::CBarrage()
-    : m_uidSource(NewUid), m_clock(CurrentTimestamp), m_nLogLevel(kDefaultLogLevels), m_resolve(ResolveWithSystem)
+CBarrage::CBarrage(ISessionSink& sink)
+    : m_uidSource(NewUid), m_clock(CurrentTimestamp), m_nLogLevel(kDefaultLogLevels), m_resolve(ResolveWithSystem),
+      m_sink(sink)
 {
 }
 
@@ -88,7 +88,7 @@ bool CBarrage::Start()
     m_bStopByUser = false;
     m_bFailed = false;
     m_bJoinedOnce = false;
-    SetStopService(0);
+    m_stopService = false;
     m_bConnect = true;
     return Begin(false);
 }
@@ -98,18 +98,18 @@ void CBarrage::UserStop()
     // In this order: the worker must see the user's mark before the stop flag, so that the cycle
     // the flag ends shows no reconnect line and no new cycle begins.
     m_bStopByUser = true;
-    SetStopService(1);
+    m_stopService = true;
     WakeService();
     const std::thread::id worker = ThreadId();
-    // A worker waiting on this (UI) thread would wait for ever: for room in the overlay queue, or
+    // A worker waiting on this (UI) thread would wait for ever: for room in the overlay's queue, or
     // for a send.
-    g_overlayQueue.Cancel();
+    m_sink.CancelWaits();
     if (worker != std::thread::id())
         CancelSendsFrom(worker);
     Stop();
     if (worker != std::thread::id())
         AllowSendsFrom(worker);
-    g_overlayQueue.Allow();
+    m_sink.AllowWaits();
     m_backoff.Reset();  // the worker has ended: the next session starts without a wait
 }
 
@@ -144,9 +144,9 @@ bool CBarrage::WaitBeforeReconnect()
         BarrageMessage record;
         record.SetName(texts::kSystemMessage);
         record.SetText(texts::kReconnecting);
-        g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Line, std::move(record)});
+        m_sink.ToOverlay({OverlayCommand::Kind::Line, std::move(record)});
     }
-    PostSessionStatus(SessionStatus::Reconnecting, ReconnectDetail(m_backoff.Attempt(), delay.count()));
+    m_sink.Status(SessionStatus::Reconnecting, ReconnectDetail(m_backoff.Attempt(), delay.count()));
     if (delay.count() <= 0)
         return true;
     lwsl_notice("reconnecting in %lld ms (attempt %d)\n", static_cast<long long>(delay.count()), m_backoff.Attempt());
@@ -160,17 +160,17 @@ bool CBarrage::RunStep()
         return true;
     }
     bool ended = RunOnce();
-    if (!ended && m_bJoinedOnce && g_strLastError == texts::kConnectFailed) {
+    if (!ended && m_bJoinedOnce && m_lastError == texts::kConnectFailed) {
         // Once the room has been joined, a connection that cannot be made is an outage, not the
         // end: the session keeps trying, backing off, until the user stops it. Only a refusal
         // still ends it.
-        g_strLastError.clear();
+        m_lastError.clear();
         ended = true;
     }
     if (ended) {
         if (!m_bStopByUser && WaitBeforeReconnect() && !m_bStopByUser) {
             m_bConnect = true;
-            SetStopService(0);
+            m_stopService = false;
         }
         return true;
     }
@@ -180,10 +180,10 @@ bool CBarrage::RunStep()
     if (!m_bStopByUser) {
         // A user stop has ended this session already; only a live one reports its failure, once
         // the overlay has taken everything before it, the hiding included.
-        g_overlayQueue.Push(g_hBubbleWnd.load(), {OverlayCommand::Kind::Hide, {}});
-        if (g_overlayQueue.WaitUntilEmpty()) {
+        m_sink.ToOverlay({OverlayCommand::Kind::Hide, {}});
+        if (m_sink.WaitUntilOverlayDone()) {
             m_bFailed = true;
-            PostWindowMessage(g_hMainWnd.load(), WM_BARRAGE_FAIL, 1, 0);
+            m_sink.Failed(m_lastError);
         }
     }
     return true;
@@ -197,8 +197,8 @@ bool CBarrage::RunOnce()
 
     const Settings settings = CurrentSettings();
     m_bLastCycleHealthy = false;
-    PostSessionStatus(SessionStatus::Joining);
-    CycleState cycle;
+    m_sink.Status(SessionStatus::Joining);
+    CycleState cycle(m_sink, m_stopService);
     lws_context_creation_info info{};
     info.port = CONTEXT_PORT_NO_LISTEN;
     info.protocols = g_protocols;
@@ -213,7 +213,7 @@ bool CBarrage::RunOnce()
     cycle.context = lws_create_context(&info);
     if (!cycle.context) {
         lwsl_notice("Creating libwebsocket context failed\n");
-        g_strLastError = texts::kConnectFailed;
+        m_lastError = texts::kConnectFailed;
         return false;
     }
     PublishContext(cycle.context);
@@ -229,15 +229,16 @@ bool CBarrage::RunOnce()
     auto resolution = CPendingResolution::Start(settings.resolve, settings.host);
     PublishResolution(resolution);
     // A stop that came before the resolution was published has already set the flag.
-    const auto outcome = g_bStopService.load() != 0 ? CPendingResolution::Outcome::Cancelled : resolution->Wait(address);
+    const auto outcome = m_stopService ? CPendingResolution::Outcome::Cancelled : resolution->Wait(address);
     PublishResolution(nullptr);
     if (outcome == CPendingResolution::Outcome::Cancelled) {
         destroyContext();
         return true;
     }
 
-    // Cleared before connecting: a connection error may already be reported inside the call.
-    g_strLastError.clear();
+    // The connection error may already be reported inside the connect call: the cycle's own.
+    m_lastError.clear();
+    cycle.joinRequest = BuildJoinRequest();
     lws_client_connect_info connect{};
     connect.context = cycle.context;
     connect.address = address.c_str();
@@ -254,17 +255,16 @@ bool CBarrage::RunOnce()
     connect.retry_and_idle_policy = &cycle.keepAlive;
     if (outcome == CPendingResolution::Outcome::Failed || !lws_client_connect_via_info(&connect)) {
         lwsl_notice("libwebsocket weblogcat connect failed\n");
-        g_strLastError = texts::kConnectFailed;
+        m_lastError = texts::kConnectFailed;
         destroyContext();
         return false;
     }
     lwsl_notice("Waiting for connect...\n");
-    SetSendBuffer(BuildJoinRequest().c_str());
 
     // libwebsockets sleeps until its socket, one of its timers (keep-alive, time-outs) or
     // lws_cancel_service wakes it: a quiet room costs no wake-ups, and UserStop's wake-up ends the
     // wait at once. Each return looks at the stop flag.
-    while (g_bStopService.load() == 0) {
+    while (!m_stopService) {
         if (lws_service(cycle.context, 0) < 0)
             break;
     }
@@ -274,7 +274,8 @@ bool CBarrage::RunOnce()
 
     if (cycle.joined)
         m_bJoinedOnce = true;
-    return g_strLastError.empty();
+    m_lastError = cycle.error;
+    return m_lastError.empty();
 }
 
 }  // namespace zandrel

@@ -10,6 +10,7 @@
 #include "base/BaseThread.h"
 #include "base/HostResolution.h"
 #include "session/ReconnectBackoff.h"
+#include "session/SessionSink.h"
 
 struct lws_context;
 
@@ -37,11 +38,12 @@ struct SessionTimings {
 // Threads: the UI thread constructs it and calls the setters, Start and UserStop; the worker runs
 // RunStep and RunOnce, and libwebsockets' callbacks inside its service calls. The libwebsockets
 // context is touched only by the worker, except that UserStop may wake it (lws_cancel_service).
-// Lines reach the overlay (g_hBubbleWnd) as blocking sends; failures reach the main window
-// (g_hMainWnd) as a posted WM_BARRAGE_FAIL.
+// Everything the session has to tell (the overlay's lines and commands, its state, its failure
+// with the reason) goes to the sink given at construction, from the worker.
 class CBarrage : public CBaseThread {
 public:
-    CBarrage();
+    // `sink` must outlive the session.
+    explicit CBarrage(ISessionSink& sink);
     // Stops the session first: the worker must not outlive the object it runs on.
     ~CBarrage() override;
 
@@ -75,7 +77,7 @@ public:
 
 protected:
     bool RunStep() override;
-    // One cycle. True when it ended normally, false when it failed (g_strLastError says why).
+    // One cycle. True when it ended normally, false when it failed (m_lastError says why).
     bool RunOnce();
 
 private:
@@ -113,6 +115,18 @@ private:
     CReconnectBackoff m_backoff;
     bool m_bLastCycleHealthy = false;
 
+    ISessionSink& m_sink;
+    // Why the last cycle failed; empty when it did not. Worker thread only.
+    std::u16string m_lastError;
+
+    // What stops what (besides CBaseThread's own stop request, which ends the worker):
+    // - m_stopService ends a cycle's service loop. Set by the callback when the connection ends or
+    //   the join is refused, and by UserStop; cleared by Start and before each new cycle.
+    // - m_bStopByUser: the user ended the session (UserStop). No reconnect line, no new cycle, no
+    //   failure report. Cleared by Start.
+    // - m_bConnect: the worker runs cycles. Cleared when the session fails (it idles until Start),
+    //   set by Start and before each reconnect.
+    std::atomic<bool> m_stopService{false};
     std::atomic<bool> m_bConnect{true};
     std::atomic<bool> m_bStopByUser{false};
     std::atomic<bool> m_bFailed{false};

@@ -13,7 +13,7 @@
 #include "base/LogText.h"
 #include "session/BarrageMessage.h"
 #include "session/EscapeDecoding.h"
-#include "session/Globals.h"
+#include "session/SessionSink.h"
 #include "session/ProtocolTexts.h"
 
 namespace zandrel {
@@ -92,11 +92,6 @@ void takeUser(const Json::Value& root, BarrageMessage& record)
         record.SetUid(std::move(uid.text));
 }
 
-void deliver(OverlayCommand::Kind kind, BarrageMessage record = {})
-{
-    g_overlayQueue.Push(g_hBubbleWnd.load(), {kind, std::move(record)});
-}
-
 void logLine(const std::string& name, const std::string& text)
 {
     const std::string line = EscapeControlCharacters(name + ":" + text);
@@ -105,53 +100,75 @@ void logLine(const std::string& name, const std::string& text)
 
 }  // namespace
 
-ServerEvent HandleServerText(const char* data, std::size_t length)
+ServerMessage ParseServerText(const char* data, std::size_t length)
 {
     const void* nul = std::memchr(data, '\0', length);
-    const std::string text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
-    if (lwsl_visible(LLL_NOTICE))
-        lwsl_notice("data %s\n", EscapeControlCharacters(text).c_str());
-
+    const std::string_view text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
+    ServerMessage message;
     const std::optional<Json::Value> parsed = ParseServerJson(text);
     if (!parsed || !parsed->isObject() || parsed->empty())
-        return ServerEvent::None;
+        return message;
     const Json::Value& root = *parsed;
 
     Member cmd = memberOf(root, "cmd");
     if (!cmd.IsText())
-        return ServerEvent::None;
-    BarrageMessage record;
+        return message;
+    BarrageMessage& record = message.line;
     record.SetCmd(cmd.text);
 
     if (const Member amount = memberOf(root, "amount"); amount.IsText() && amount.text == "1") {
         takeUser(root, record);
         record.SetText(texts::kGiftText);
-        logLine(record.m_strName, "");
-        deliver(OverlayCommand::Kind::Line, std::move(record));
-        return ServerEvent::Line;
+        message.event = ServerEvent::Line;
+        message.gift = true;
+        return message;
     }
     if (cmd.text == "ack") {
-        lwsl_notice("-- join success --\n");
         record.SetName(texts::kSystemInfo);
         record.SetText(texts::kJoinSuccess);
-        deliver(OverlayCommand::Kind::Line, std::move(record));
-        deliver(OverlayCommand::Kind::Show);
-        deliver(OverlayCommand::Kind::Raise);
-        return ServerEvent::Joined;
+        message.event = ServerEvent::Joined;
+        return message;
     }
     if (cmd.text == "rej") {
-        SetStopService(1);
-        g_strLastError = texts::kJoinRefused;
-        return ServerEvent::Refused;
+        message.line = {};
+        message.event = ServerEvent::Refused;
+        return message;
     }
     Member chat = memberOf(root, "data");
-    if (!chat.IsText() || cmd.text != "cst")
-        return ServerEvent::None;
+    if (!chat.IsText() || cmd.text != "cst") {
+        message.line = {};
+        return message;
+    }
     record.SetText(std::move(chat.text));
     takeUser(root, record);
-    logLine(record.m_strName, record.m_strText);
-    deliver(OverlayCommand::Kind::Line, std::move(record));
-    return ServerEvent::Line;
+    message.event = ServerEvent::Line;
+    return message;
+}
+
+ServerEvent HandleServerText(const char* data, std::size_t length, ISessionSink& sink)
+{
+    if (lwsl_visible(LLL_NOTICE)) {
+        const void* nul = std::memchr(data, '\0', length);
+        const std::string text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
+        lwsl_notice("data %s\n", EscapeControlCharacters(text).c_str());
+    }
+    ServerMessage message = ParseServerText(data, length);
+    switch (message.event) {
+    case ServerEvent::Line:
+        logLine(message.line.m_strName, message.gift ? std::string() : message.line.m_strText);
+        sink.ToOverlay({OverlayCommand::Kind::Line, std::move(message.line)});
+        break;
+    case ServerEvent::Joined:
+        lwsl_notice("-- join success --\n");
+        sink.ToOverlay({OverlayCommand::Kind::Line, std::move(message.line)});
+        sink.ToOverlay({OverlayCommand::Kind::Show, {}});
+        sink.ToOverlay({OverlayCommand::Kind::Raise, {}});
+        break;
+    case ServerEvent::Refused:
+    case ServerEvent::None:
+        break;
+    }
+    return message.event;
 }
 
 }  // namespace zandrel

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the session tells the main window about itself, besides a failure: posted as
-// WM_BARRAGE_STATUS, so that the worker never waits for the UI thread to read it.
+// What the session tells the main window about itself, besides a failure (ISessionSink::Status; the
+// program posts it as WM_BARRAGE_STATUS, so that the worker never waits for the UI thread).
 
 #include "base/WindowMessage.h"
 
@@ -24,8 +24,5 @@ inline int ReconnectAttempt(LPARAM detail) { return static_cast<int>(detail & 0x
 inline long long ReconnectDelayMs(LPARAM detail) { return static_cast<long long>((detail >> 16) & 0x7FFF) * 100; }
 // The wait in whole seconds, rounded up.
 inline int ReconnectSeconds(LPARAM detail) { return static_cast<int>((ReconnectDelayMs(detail) + 999) / 1000); }
-
-// Worker thread: posts the status to the main window (g_hMainWnd).
-void PostSessionStatus(SessionStatus status, LPARAM detail = 0);
 
 }  // namespace zandrel

@@ -23,7 +23,6 @@
 #include "app/ZandrelDlg.h"
 #include "lookup/ChatServerLookup.h"
 #include "lookup/HttpRequest.h"
-#include "session/Globals.h"
 #include "support/HeldResolver.h"
 #include "support/TestServices.h"
 

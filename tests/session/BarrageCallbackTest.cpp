@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "session/BarrageCallback.h"
-#include "session/Globals.h"
+#include "session/SessionSink.h"
 #include "session/ProtocolTexts.h"
 
 namespace zandrel {
@@ -18,8 +18,26 @@ struct CallbackCase {
     lws_callback_reasons reason;
     const char* in;
     int result;
-    int stopService;
+    bool stopService;
     std::u16string lastError;
+};
+
+// These reasons tell the session nothing: a sink that fails the test if they do.
+class SilentSink final : public ISessionSink {
+public:
+    bool ToOverlay(OverlayCommand) override { return Unexpected(); }
+    bool WaitUntilOverlayDone() override { return Unexpected(); }
+    void Status(SessionStatus, LPARAM) override { Unexpected(); }
+    void Failed(std::u16string) override { Unexpected(); }
+    void CancelWaits() override {}
+    void AllowWaits() override {}
+
+private:
+    static bool Unexpected()
+    {
+        ADD_FAILURE() << "the callback told the session something";
+        return false;
+    }
 };
 
 TEST(BarrageCallback, ReasonsThatNeedNoConnection)
@@ -41,15 +59,19 @@ TEST(BarrageCallback, ReasonsThatNeedNoConnection)
     };
     for (const CallbackCase& c : cases) {
         SCOPED_TRACE(c.label);
-        g_bStopService = 0;
-        g_strLastError.clear();
-        EXPECT_EQ(BarrageCallback(nullptr, c.reason, nullptr, const_cast<char*>(c.in), c.in ? std::strlen(c.in) : 0),
+        SilentSink sink;
+        std::atomic<bool> stop{false};
+        CycleState cycle(sink, stop);
+        EXPECT_EQ(HandleCycleCallback(cycle, nullptr, c.reason, const_cast<char*>(c.in), c.in ? std::strlen(c.in) : 0),
                   c.result);
-        EXPECT_EQ(g_bStopService.load(), c.stopService);
-        EXPECT_EQ(g_strLastError, c.lastError);
+        EXPECT_EQ(stop.load(), c.stopService);
+        EXPECT_EQ(cycle.error, c.lastError);
     }
-    g_bStopService = 0;
-    g_strLastError.clear();
+    // Without a cycle (before the context has its state), only the extensions are answered.
+    EXPECT_EQ(BarrageCallback(nullptr, LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, nullptr,
+                              const_cast<char*>("deflate-stream"), 14),
+              1);
+    EXPECT_EQ(BarrageCallback(nullptr, LWS_CALLBACK_CLOSED, nullptr, nullptr, 0), 0);
 }
 
 TEST(BarrageCallback, TheProtocolHasANameAndRequestsNoSubprotocol)

@@ -350,7 +350,7 @@ TEST_P(Handshakes, ThatNeverCompleteFailTheCycle)
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_GE(took, 900ms);
     EXPECT_LT(took, 4s);
-    EXPECT_EQ(g_strLastError, texts::kConnectFailed);
+    EXPECT_EQ(m_sink.FailureReason(), texts::kConnectFailed);
     m_ui.RunSync([] {});
     EXPECT_EQ(m_overlay.Count(RecordedEvent::Kind::Hide), 1u);
     EXPECT_TRUE(m_overlay.Lines().empty());

@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "session/Globals.h"
 #include "session/OverlayQueue.h"
 #include "support/RecordingWindow.h"
 #include "support/TestUiThread.h"
@@ -129,16 +128,17 @@ TEST(OverlayQueue, CancelFreesAWaitingWorkerAtOnceAndKeepsWhatIsQueued)
 TEST(OverlayQueue, AFloodIntoASlowUiLosesNothing)
 {
     test::TestUiThread ui;
-    test::RecordingWindow window;
+    COverlayQueue queue;
+    test::RecordingWindow window(&queue);
     std::atomic<std::size_t> most{0};
     window.SetOnMessage([&](RecordedEvent::Kind) {
-        most = std::max(most.load(), g_overlayQueue.Size());
+        most = std::max(most.load(), queue.Size());
         std::this_thread::sleep_for(20us);  // the UI thread is slower than the worker
     });
     constexpr int kLines = 6000;
     std::thread worker([&] {
         for (int i = 0; i < kLines; ++i)
-            EXPECT_TRUE(g_overlayQueue.Push(window.Handle(), line(i)));
+            EXPECT_TRUE(queue.Push(window.Handle(), line(i)));
     });
     worker.join();
     ASSERT_TRUE(window.WaitForCount(RecordedEvent::Kind::Line, kLines, 60s));

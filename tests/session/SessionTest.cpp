@@ -19,7 +19,6 @@
 
 #include "demo/RoomContent.h"
 #include "session/Barrage.h"
-#include "session/Globals.h"
 #include "session/JoinRequest.h"
 #include "session/ProtocolTexts.h"
 #include "support/HeldResolver.h"
@@ -159,7 +158,7 @@ TEST_F(Session, RefusalFailsOnceWithoutReconnecting)
     m_session.SetRoom(902);
     ASSERT_TRUE(m_session.Start());
     ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1));
-    EXPECT_EQ(g_strLastError, texts::kJoinRefused);
+    EXPECT_EQ(m_sink.FailureReason(), texts::kJoinRefused);
     EXPECT_TRUE(m_session.Failed());
     m_ui.RunSync([] {});  // anything the worker sent before the report has been handled
     EXPECT_TRUE(m_overlay.Lines().empty());
@@ -215,7 +214,7 @@ TEST_P(Unreachable, ConnectionsFailWithTheConnectText)
     ASSERT_TRUE(m_session.Start());
     // A resolver that cannot reach its server may take a while to give up on the name.
     ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1, 90s));
-    EXPECT_EQ(g_strLastError, texts::kConnectFailed);
+    EXPECT_EQ(m_sink.FailureReason(), texts::kConnectFailed);
     m_ui.RunSync([] {});
     EXPECT_EQ(m_overlay.Count(Kind::Show), 0u);
     EXPECT_EQ(m_overlay.Count(Kind::Hide), 1u);
@@ -273,7 +272,7 @@ TEST_F(Session, AHostTheResolverCannotFindFailsTheCycle)
     m_session.SetRoom(900);
     ASSERT_TRUE(m_session.Start());
     ASSERT_TRUE(m_main.WaitForCount(Kind::Fail, 1));
-    EXPECT_EQ(g_strLastError, texts::kConnectFailed);
+    EXPECT_EQ(m_sink.FailureReason(), texts::kConnectFailed);
 }
 
 TEST_F(Session, UserStopDuringAFloodReturnsPromptlyAndKeepsOrder)

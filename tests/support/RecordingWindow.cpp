@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "session/Globals.h"
 
 namespace zandrel::test {
 
-RecordingWindow::RecordingWindow() : m_handle(RegisterWindow(*this)) {}
+RecordingWindow::RecordingWindow(COverlayQueue* queue) : m_queue(queue), m_handle(RegisterWindow(*this)) {}
 
 RecordingWindow::~RecordingWindow() { UnregisterWindow(m_handle); }
 
@@ -62,9 +61,9 @@ void RecordingWindow::Record(RecordedEvent event, const std::function<void(Recor
 void RecordingWindow::TakeQueuedCommands(const std::function<void(RecordedEvent::Kind)>& onMessage)
 {
     // All of them, as they come: the overlay's own drain is what a test stands in for.
-    bool more = true;
+    bool more = m_queue != nullptr;
     while (more) {
-        for (OverlayCommand& command : g_overlayQueue.Take(64, more)) {
+        for (OverlayCommand& command : m_queue->Take(64, more)) {
             RecordedEvent event{RecordedEvent::Kind::Other, {}, 0, 0};
             switch (command.kind) {
             case OverlayCommand::Kind::Line:

@@ -13,6 +13,7 @@
 
 #include "base/WindowMessage.h"
 #include "session/BarrageMessage.h"
+#include "session/OverlayQueue.h"
 
 namespace zandrel::test {
 
@@ -27,8 +28,9 @@ struct RecordedEvent {
 class RecordingWindow final : public IMessageReceiver {
 public:
     // Registers itself directly; with a TestUiThread running, construct it there (or accept that
-    // registration happens on the test's thread before any message can arrive).
-    RecordingWindow();
+    // registration happens on the test's thread before any message can arrive). Standing in for
+    // the overlay, it takes the commands of `queue` at each WM_BARRAGE_DRAIN.
+    explicit RecordingWindow(COverlayQueue* queue = nullptr);
     ~RecordingWindow();
     RecordingWindow(const RecordingWindow&) = delete;
     RecordingWindow& operator=(const RecordingWindow&) = delete;
@@ -51,10 +53,11 @@ public:
     void SetOnMessage(std::function<void(RecordedEvent::Kind)> hook);
 
 private:
-    // WM_BARRAGE_DRAIN: records what waits in g_overlayQueue, each command as its event.
+    // WM_BARRAGE_DRAIN: records what waits in the queue, each command as its event.
     void TakeQueuedCommands(const std::function<void(RecordedEvent::Kind)>& onMessage);
     void Record(RecordedEvent event, const std::function<void(RecordedEvent::Kind)>& onMessage);
 
+    COverlayQueue* const m_queue;
     HWND m_handle;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -1,43 +1,36 @@
 #pragma once
 
-// A fixture for the server-text handler: a recording window stands in for the overlay, lines are
-// delivered directly on the test's thread, and the session's stop flag and error text start clear.
+// A fixture for the server-text handler. The reading of a message (ParseServerText) needs nothing
+// around it; what the handler sends on goes through the program's own sink and queue to a recording
+// window standing in for the overlay, delivered on the test's thread.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "session/Globals.h"
 #include "session/ServerText.h"
+#include "session/WindowSessionSink.h"
 #include "support/RecordingWindow.h"
 
 namespace zandrel::test {
 
 class ServerTextFixture : public ::testing::Test {
 protected:
-    void SetUp() override
+    // The lines that `text`, read as one received message, has to show.
+    static std::vector<BarrageMessage> Deliver(const std::string& text)
     {
-        g_hBubbleWnd = m_window.Handle();
-        Reset();
+        ServerMessage message = ParseServerText(text.data(), text.size());
+        if (message.event == ServerEvent::Line || message.event == ServerEvent::Joined)
+            return {std::move(message.line)};
+        return {};
     }
-    void TearDown() override { g_hBubbleWnd = HWND::Null; }
+    // Handles `text` as the session does: what it sends goes to the recording window.
+    ServerEvent Handle(const std::string& text) { return HandleServerText(text.data(), text.size(), m_sink); }
 
-    void Reset()
-    {
-        m_window.Clear();
-        g_bStopService = 0;
-        g_strLastError.clear();
-    }
-    // Handles `text` as one received message and returns the lines it delivered.
-    std::vector<BarrageMessage> Deliver(const std::string& text)
-    {
-        Reset();
-        HandleServerText(text.data(), text.size());
-        return m_window.Lines();
-    }
-
-    RecordingWindow m_window;
+    COverlayQueue m_queue;
+    RecordingWindow m_window{&m_queue};
+    CWindowSessionSink m_sink{m_queue, m_window.Handle(), HWND::Null};
 };
 
 }  // namespace zandrel::test

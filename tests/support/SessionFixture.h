@@ -18,7 +18,7 @@
 #include <libwebsockets.h>
 
 #include "session/Barrage.h"
-#include "session/Globals.h"
+#include "session/WindowSessionSink.h"
 #include "support/RecordingWindow.h"
 #include "support/TestUiThread.h"
 
@@ -30,16 +30,12 @@ protected:
 
     void SetUp() override
     {
-        g_hBubbleWnd = m_overlay.Handle();
-        g_hMainWnd = m_main.Handle();
         m_session.SetLogLevel(LLL_ERR);
         m_session.SetHost("127.0.0.1");
     }
     void TearDown() override
     {
         StopOnUiThread();
-        g_hBubbleWnd = HWND::Null;
-        g_hMainWnd = HWND::Null;
     }
 
     // The stop as the main window makes it: on the UI thread, which the worker may be waiting on.
@@ -79,9 +75,11 @@ protected:
     }
 
     TestUiThread m_ui;
-    RecordingWindow m_overlay;
+    COverlayQueue m_overlayQueue;
+    RecordingWindow m_overlay{&m_overlayQueue};
     RecordingWindow m_main;
-    CBarrage m_session;
+    CWindowSessionSink m_sink{m_overlayQueue, m_overlay.Handle(), m_main.Handle()};
+    CBarrage m_session{m_sink};
 };
 
 }  // namespace zandrel::test
