@@ -191,14 +191,41 @@ bool CBarrage::RunStep()
 
 bool CBarrage::RunOnce()
 {
+    // One cycle, in the order of the library's minimal client: a context, the host's address, the
+    // connection, the service loop until something stops it, and the end.
     lws_set_log_level(m_nLogLevel.load(), lwsl_emit_stderr);
     lwsl_notice("************** client start ************** \n");
     lwsl_notice("libwebsockets chat client \n");
 
     const Settings settings = CurrentSettings();
     m_bLastCycleHealthy = false;
+    m_lastError.clear();
     m_sink.Status(SessionStatus::Joining);
     CycleState cycle(m_sink, m_stopService);
+    if (!CreateContext(cycle, settings)) {
+        m_lastError = texts::kConnectFailed;
+        return false;
+    }
+    std::string address;
+    const CPendingResolution::Outcome outcome = ResolveHost(settings, address);
+    if (outcome == CPendingResolution::Outcome::Cancelled) {
+        DestroyContext(cycle);
+        return true;
+    }
+    if (outcome == CPendingResolution::Outcome::Failed || !Connect(cycle, settings, address)) {
+        lwsl_notice("libwebsocket weblogcat connect failed\n");
+        m_lastError = texts::kConnectFailed;
+        DestroyContext(cycle);
+        return false;
+    }
+    lwsl_notice("Waiting for connect...\n");
+    ServiceUntilStopped(cycle);
+    DestroyContext(cycle);
+    return EndCycle(cycle, settings);
+}
+
+bool CBarrage::CreateContext(CycleState& cycle, const Settings& settings)
+{
     lws_context_creation_info info{};
     info.port = CONTEXT_PORT_NO_LISTEN;
     info.protocols = g_protocols;
@@ -209,35 +236,29 @@ bool CBarrage::RunOnce()
     info.uid = -1;
     info.user = &cycle;
     info.timeout_secs = static_cast<unsigned int>(settings.timings.connectTimeoutSeconds);
-
     cycle.context = lws_create_context(&info);
     if (!cycle.context) {
         lwsl_notice("Creating libwebsocket context failed\n");
-        m_lastError = texts::kConnectFailed;
         return false;
     }
-    PublishContext(cycle.context);
-    const auto destroyContext = [&] {
-        cycle.serviceOver = true;
-        PublishContext(nullptr);
-        lws_context_destroy(cycle.context);
-    };
+    PublishContext(cycle.context);  // from now on UserStop can wake it
+    return true;
+}
 
-    // The name is resolved on a thread of its own: the library would resolve it inside the connect
-    // call, where a stop could not interrupt it.
-    std::string address;
+CPendingResolution::Outcome CBarrage::ResolveHost(const Settings& settings, std::string& address)
+{
+    // On a thread of its own: the library would resolve the name inside the connect call, where a
+    // stop could not interrupt it.
     auto resolution = CPendingResolution::Start(settings.resolve, settings.host);
     PublishResolution(resolution);
     // A stop that came before the resolution was published has already set the flag.
     const auto outcome = m_stopService ? CPendingResolution::Outcome::Cancelled : resolution->Wait(address);
     PublishResolution(nullptr);
-    if (outcome == CPendingResolution::Outcome::Cancelled) {
-        destroyContext();
-        return true;
-    }
+    return outcome;
+}
 
-    // The connection error may already be reported inside the connect call: the cycle's own.
-    m_lastError.clear();
+bool CBarrage::Connect(CycleState& cycle, const Settings& settings, const std::string& address)
+{
     cycle.joinRequest = BuildJoinRequest();
     lws_client_connect_info connect{};
     connect.context = cycle.context;
@@ -253,14 +274,12 @@ bool CBarrage::RunOnce()
     cycle.keepAlive.secs_since_valid_ping = static_cast<uint16_t>(settings.timings.keepAlivePingSeconds);
     cycle.keepAlive.secs_since_valid_hangup = static_cast<uint16_t>(settings.timings.keepAliveHangupSeconds);
     connect.retry_and_idle_policy = &cycle.keepAlive;
-    if (outcome == CPendingResolution::Outcome::Failed || !lws_client_connect_via_info(&connect)) {
-        lwsl_notice("libwebsocket weblogcat connect failed\n");
-        m_lastError = texts::kConnectFailed;
-        destroyContext();
-        return false;
-    }
-    lwsl_notice("Waiting for connect...\n");
+    // A connection error may be reported inside the call already; it lands in the cycle's state.
+    return lws_client_connect_via_info(&connect) != nullptr;
+}
 
+void CBarrage::ServiceUntilStopped(CycleState& cycle)
+{
     // libwebsockets sleeps until its socket, one of its timers (keep-alive, time-outs) or
     // lws_cancel_service wakes it: a quiet room costs no wake-ups, and UserStop's wake-up ends the
     // wait at once. Each return looks at the stop flag.
@@ -268,10 +287,21 @@ bool CBarrage::RunOnce()
         if (lws_service(cycle.context, 0) < 0)
             break;
     }
-    destroyContext();
+}
+
+void CBarrage::DestroyContext(CycleState& cycle)
+{
+    // What the destruction reports (the connection going) is no news any more.
+    cycle.serviceOver = true;
+    PublishContext(nullptr);
+    lws_context_destroy(cycle.context);
+    cycle.context = nullptr;
+}
+
+bool CBarrage::EndCycle(const CycleState& cycle, const Settings& settings)
+{
     m_bLastCycleHealthy =
         cycle.joined && std::chrono::steady_clock::now() - cycle.joinedAt >= settings.timings.healthyAfter;
-
     if (cycle.joined)
         m_bJoinedOnce = true;
     m_lastError = cycle.error;

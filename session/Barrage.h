@@ -16,6 +16,8 @@ struct lws_context;
 
 namespace zandrel {
 
+struct CycleState;
+
 // The session's time limits. The defaults are the program's; tests shorten them.
 struct SessionTimings {
     // Opening the connection and the WebSocket handshake, together.
@@ -89,6 +91,15 @@ private:
         ResolveFunction resolve;
     };
     Settings CurrentSettings() const;
+    // The steps of one cycle (RunOnce), on the worker.
+    bool CreateContext(CycleState& cycle, const Settings& settings);
+    CPendingResolution::Outcome ResolveHost(const Settings& settings, std::string& address);
+    bool Connect(CycleState& cycle, const Settings& settings, const std::string& address);
+    void ServiceUntilStopped(CycleState& cycle);
+    void DestroyContext(CycleState& cycle);
+    // What the cycle leaves: whether it was healthy, whether it joined, why it failed. True when it
+    // did not fail.
+    bool EndCycle(const CycleState& cycle, const Settings& settings);
     void PublishContext(lws_context* context);
     void PublishResolution(std::shared_ptr<CPendingResolution> pending);
     void WakeService();
