@@ -13,6 +13,7 @@
 
 #include "base/WindowMessage.h"
 #include "overlay/BubbleCtrlDlg.h"
+#include "overlay/LineStore.h"
 #include "overlay/UiRichEdit.h"
 #include "session/BarrageMessage.h"
 #include "session/OverlayQueue.h"
@@ -34,8 +35,6 @@ public:
     static constexpr int kTopmostIntervalMs = 100;
     static constexpr int kHandleRightInset = 23;
     static constexpr int kHandleTopInset = 5;
-    static constexpr std::size_t kStoreLimit = 500;  // more stored lines than this trigger a trim
-    static constexpr std::size_t kTrimCount = 460;
     static constexpr int kTextPointSize = 10;    // unless the user chooses another
     static constexpr qint64 kFrameMs = 16;       // at most one paint of the view per display frame
     static constexpr qint64 kDrainBudgetMs = 8;  // how long one drain of the session's queue may take
@@ -56,17 +55,17 @@ public:
     // Carries out the session's commands in order (see COverlayQueue).
     void ApplyCommands(std::vector<OverlayCommand> commands);
 
-    // Rendering of chat lines (the line store and the view).
+    // Rendering of chat lines: each is converted once into the store (CLineStore), then shown.
     void AddBarrageMessage(BarrageMessage rec);
     // Stores and shows lines as AddBarrageMessage does one by one, laying out only what survives
     // the store's trims, in one edit of the view.
     void AddBarrageMessages(std::vector<BarrageMessage> recs);
-    void ShowBarrageMessage(const BarrageMessage& rec);
+    void ShowBarrageMessage(const ShownLine& line);
     void AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine);
     void AppendContent(const std::u16string& text);
     void RefreshAllMessages();
 
-    const std::vector<BarrageMessage>& Messages() const { return m_vecMessages; }
+    const std::vector<ShownLine>& Messages() const { return m_store.Lines(); }
     CUiRichEdit& RichEdit() { return m_richEdit; }
     CBubbleCtrlDlg& CtrlDlg() { return m_ctrlDlg; }
     bool IsClickThrough() const;
@@ -117,7 +116,7 @@ private:
     void OnFrame();
 
     COverlayQueue m_queue;
-    std::vector<BarrageMessage> m_vecMessages;
+    CLineStore m_store;
     CUiRichEdit m_richEdit;
     QLabel m_statusStrip;
     CBubbleCtrlDlg m_ctrlDlg;

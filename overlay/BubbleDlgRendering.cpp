@@ -6,7 +6,6 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
-#include "base/TextCodec.h"
 #include "overlay/BubbleDlg.h"
 #include "overlay/DisplayCut.h"
 #include "overlay/ImgTags.h"
@@ -44,23 +43,17 @@ void CBubbleDlg::AddBarrageMessage(BarrageMessage rec)
 
 void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
 {
-    // The store first, line by line as the rule goes: more than kStoreLimit lines trims it to the
-    // newest, and the line that triggers the trim is shown at once.
+    // The store first, line by line as the rule goes: more than the store's limit trims it to the
+    // newest, and the line that triggers the trim is shown at once. Each line is converted here,
+    // once: tags replaced in the code page, then UTF-16, cut as it will be shown.
     std::size_t added = 0;
     bool trimmed = false;
     for (BarrageMessage& rec : recs) {
-        rec.m_strText = ReplaceImgTags(std::move(rec.m_strText));
-        if (rec.m_strText.empty())
+        const std::string text = ReplaceImgTags(std::move(rec.m_strText));
+        if (text.empty())
             continue;
-        // Stored as shown: a rebuild lays out no more than the first showing did.
-        rec.m_strName = CutForDisplay(std::move(rec.m_strName), kShownNameLength);
-        rec.m_strText = CutForDisplay(std::move(rec.m_strText), kShownTextLength);
-        rec.m_strTime = timeStamp(m_clock());
-        if (m_vecMessages.size() > kStoreLimit) {
-            m_vecMessages.erase(m_vecMessages.begin(), m_vecMessages.begin() + kTrimCount);
-            trimmed = true;
-        }
-        m_vecMessages.push_back(std::move(rec));
+        trimmed |= m_store.Add({CutForDisplay(rec.m_strName, kShownNameLength), CutForDisplay(text, kShownTextLength),
+                                timeStamp(m_clock())});
         ++added;
     }
     if (added == 0)
@@ -72,20 +65,21 @@ void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
     if (trimmed) {
         RefreshAllMessages();
     } else {
-        for (auto it = m_vecMessages.end() - static_cast<std::ptrdiff_t>(added); it != m_vecMessages.end(); ++it)
+        const std::vector<ShownLine>& lines = m_store.Lines();
+        for (auto it = lines.end() - static_cast<std::ptrdiff_t>(added); it != lines.end(); ++it)
             ShowBarrageMessage(*it);
     }
     edit.endEditBlock();
 }
 
-void CBubbleDlg::ShowBarrageMessage(const BarrageMessage& rec)
+void CBubbleDlg::ShowBarrageMessage(const ShownLine& line)
 {
     const bool bNewLine = !m_richEdit.document()->isEmpty();
     // Both runs in one edit block, so that the view lays out once per line.
     QTextCursor batch(m_richEdit.document());
     batch.beginEditBlock();
-    AppendTitle(AnsiToWide(rec.m_strName), rec.m_strTime, bNewLine);
-    AppendContent(AnsiToWide(rec.m_strText));
+    AppendTitle(line.name, line.time, bNewLine);
+    AppendContent(line.text);
     batch.endEditBlock();
 }
 
@@ -106,8 +100,8 @@ void CBubbleDlg::AppendContent(const std::u16string& text)
 void CBubbleDlg::RefreshAllMessages()
 {
     m_richEdit.ClearText();
-    for (const BarrageMessage& rec : m_vecMessages)
-        ShowBarrageMessage(rec);
+    for (const ShownLine& line : m_store.Lines())
+        ShowBarrageMessage(line);
 }
 
 }  // namespace zandrel

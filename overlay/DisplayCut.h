@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace zandrel {
 
@@ -11,8 +12,9 @@ namespace zandrel {
 inline constexpr std::size_t kShownNameLength = 255;
 inline constexpr std::size_t kShownTextLength = 1023;
 
-// `text` in the program's code page, cut to at most `limit` characters counting the "…" that ends a
-// cut text; a surrogate pair is never split. A text within the limit is returned as it is.
-std::string CutForDisplay(std::string text, std::size_t limit);
+// `text`, in the program's code page, as UTF-16 cut to at most `limit` characters counting the "…"
+// that ends a cut text; a surrogate pair is never split. Only as much of a long text is converted
+// as the cut can keep, so a 1 MiB line costs what a short one does.
+std::u16string CutForDisplay(std::string_view text, std::size_t limit);
 
 }  // namespace zandrel

@@ -5,8 +5,9 @@
 
 namespace zandrel {
 
-// One line for the overlay. The byte strings are in the program's code page (GB18030, a superset of
-// GBK); m_strTime is filled by the overlay when it stores the line.
+// One line for the overlay, as the session reads it. The byte strings are in the program's code page
+// (GB18030, a superset of GBK). The overlay converts a line once when it stores it, with the time it
+// was stored (ShownLine); m_strTime stays empty on the way there.
 struct BarrageMessage {
     std::string m_strCmd;
     std::string m_strText;

@@ -204,8 +204,8 @@ TEST_F(MainWindow, ConnectingJoinsTheTypedRoomAndDisablesTheControls)
     EXPECT_NE(say.m_strResponse, "0");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            for (const BarrageMessage& rec : m_dialog->Overlay().Messages())
-                if (rec.m_strText == "marker-123")
+            for (const ShownLine& line : m_dialog->Overlay().Messages())
+                if (line.text == u"marker-123")
                     return true;
             return false;
         },
@@ -371,11 +371,11 @@ TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
     ClickConnect();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().isVisible(); }, 5000));
-    const std::string welcome = test::Utf8ToAnsi("欢迎来到 124 号直播间");  // the demo's first line in a room
+    const std::u16string welcome = u"欢迎来到 124 号直播间";  // the demo's first line in a room
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             const auto& lines = m_dialog->Overlay().Messages();
-            return std::any_of(lines.begin(), lines.end(), [&](const BarrageMessage& line) { return line.m_strText == welcome; });
+            return std::any_of(lines.begin(), lines.end(), [&](const ShownLine& line) { return line.text == welcome; });
         },
         5000));
 }

@@ -72,10 +72,11 @@ TEST_F(Drain, TwoThousandLinesFromAWorkerAllReachTheView)
         << m_overlay.Queue().Size() << " commands still wait";
     const auto& stored = m_overlay.Messages();
     ASSERT_FALSE(stored.empty());
-    EXPECT_EQ(stored.back().m_strText, "2047");
+    EXPECT_EQ(stored.back().text, u"2047");
     // The store keeps the newest lines, in order, without a gap.
+    const auto number = [](const ShownLine& line) { return QString::fromStdU16String(line.text).toInt(); };
     for (std::size_t i = 1; i < stored.size(); ++i)
-        ASSERT_EQ(std::stoi(stored[i].m_strText), std::stoi(stored[i - 1].m_strText) + 1);
+        ASSERT_EQ(number(stored[i]), number(stored[i - 1]) + 1);
 }
 
 // A drain that comes within a frame of the last paint holds the view's painting back until the frame

@@ -67,7 +67,7 @@ TEST_F(Rendering, ATitleRunAndAMessageRunInTheirColours)
     EXPECT_FALSE(titleFormat.font().bold());
 
     ASSERT_EQ(m_overlay.Messages().size(), 1u);
-    EXPECT_EQ(m_overlay.Messages()[0].m_strTime, u"14:05:09\n");
+    EXPECT_EQ(m_overlay.Messages()[0].time, u"14:05:09\n");
 }
 
 TEST_F(Rendering, LinesAreSeparatedAndConvertedFromTheCodePage)
@@ -76,7 +76,8 @@ TEST_F(Rendering, LinesAreSeparatedAndConvertedFromTheCodePage)
     m_overlay.AddBarrageMessage(line("\xD5\xC5\xC8\xFD", "<img src=1 />hi %s %n"));  // 张三
     m_overlay.AddBarrageMessage(line("", "no name"));
     EXPECT_EQ(ViewText(), QStringLiteral("Ann 14:05:09\nhello\n张三 14:05:09\n[表情]hi %s %n\n 14:05:09\nno name"));
-    EXPECT_EQ(m_overlay.Messages()[1].m_strText, std::string(kEmoticonPlaceholder) + "hi %s %n");
+    EXPECT_EQ(m_overlay.Messages()[1].name, u"张三");  // stored converted
+    EXPECT_EQ(m_overlay.Messages()[1].text, AnsiToWide(std::string(kEmoticonPlaceholder) + "hi %s %n"));
 }
 
 TEST_F(Rendering, AnEmptyTextIsNeitherShownNorStored)
@@ -119,7 +120,8 @@ TEST_F(Rendering, LongNamesAndTextsAreCutWithAnEllipsis)
         m_overlay.RichEdit().ClearText();
         m_overlay.AddBarrageMessage(line(WideToAnsi(c.name), WideToAnsi(c.text)));
         EXPECT_EQ(ViewText(), QString::fromStdU16String(c.shownName + u" 14:05:09\n" + c.shownText));
-        EXPECT_EQ(AnsiToWide(m_overlay.Messages().back().m_strText), c.shownText);  // stored as shown
+        EXPECT_EQ(m_overlay.Messages().back().text, c.shownText);  // stored as shown
+        EXPECT_EQ(m_overlay.Messages().back().name, c.shownName);
     }
 }
 
@@ -167,19 +169,19 @@ TEST_F(Rendering, Line502TrimsTheStoreTo41AndRebuildsTheView)
     m_overlay.AddBarrageMessage(line("u502", "line 502"));
     const auto& store = m_overlay.Messages();
     ASSERT_EQ(store.size(), 42u);
-    EXPECT_EQ(store.front().m_strText, "line 461");
-    EXPECT_EQ(store.back().m_strText, "line 502");
+    EXPECT_EQ(store.front().text, u"line 461");
+    EXPECT_EQ(store.back().text, u"line 502");
 
     // The view holds exactly the stored lines, each with the time it was stored with.
     QString expected;
     for (std::size_t i = 0; i < store.size(); ++i) {
         if (i)
             expected += '\n';
-        expected += QString::fromStdString(store[i].m_strName) + ' ' +
-                    QString::fromStdU16String(store[i].m_strTime) + QString::fromStdString(store[i].m_strText);
+        expected += QString::fromStdU16String(store[i].name) + ' ' + QString::fromStdU16String(store[i].time) +
+                    QString::fromStdU16String(store[i].text);
     }
     EXPECT_EQ(ViewText(), expected);
-    EXPECT_NE(store.front().m_strTime, store.back().m_strTime);
+    EXPECT_NE(store.front().time, store.back().time);
 }
 
 TEST_F(Rendering, TheOverlayCopiesTheRecordItIsSent)
@@ -190,7 +192,7 @@ TEST_F(Rendering, TheOverlayCopiesTheRecordItIsSent)
         onTheSendersStack.SetText("changed afterwards");
     }
     ASSERT_EQ(m_overlay.Messages().size(), 1u);
-    EXPECT_EQ(m_overlay.Messages()[0].m_strText, "hello");
+    EXPECT_EQ(m_overlay.Messages()[0].text, u"hello");
 }
 
 }  // namespace
