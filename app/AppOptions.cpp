@@ -26,17 +26,20 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
             .arg(QString::fromLatin1(kLookupHostVariable), QString::fromLatin1(kDefaultLookupHost)),
         QStringLiteral("host[:port]"));
     parser.addOption(lookupHost);
-    const QCommandLineOption quiet(QStringLiteral("quiet"),
-                                   QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
+    const QCommandLineOption quiet(
+        QStringLiteral("quiet"),
+        QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
     parser.addOption(quiet);
     // Commands for the instance that runs already, for a desktop's own shortcut settings to bind.
-    const QCommandLineOption show(QStringLiteral("show"), QStringLiteral("Show the running Zandrel's main window (or start one)."));
+    const QCommandLineOption show(QStringLiteral("show"),
+                                  QStringLiteral("Show the running Zandrel's main window (or start one)."));
     const QCommandLineOption toggleLock(QStringLiteral("toggle-lock"),
                                         QStringLiteral("Lock or unlock the running Zandrel's overlay."));
     const QCommandLineOption connectRoom(QStringLiteral("connect"),
                                          QStringLiteral("Make the running Zandrel (or a new one) join room N."),
                                          QStringLiteral("N"));
-    const QCommandLineOption disconnect(QStringLiteral("disconnect"), QStringLiteral("End the running Zandrel's session."));
+    const QCommandLineOption disconnect(QStringLiteral("disconnect"),
+                                        QStringLiteral("End the running Zandrel's session."));
     for (const QCommandLineOption& option : {show, toggleLock, connectRoom, disconnect})
         parser.addOption(option);
     if (!parser.parse(arguments)) {
@@ -49,7 +52,8 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
         parser.showVersion();
 
     QString host = QString::fromLatin1(kDefaultLookupHost);
-    const QString fromEnvironment = QProcessEnvironment::systemEnvironment().value(QString::fromLatin1(kLookupHostVariable));
+    const QString fromEnvironment =
+        QProcessEnvironment::systemEnvironment().value(QString::fromLatin1(kLookupHostVariable));
     if (!fromEnvironment.isEmpty())
         host = fromEnvironment;
     if (parser.isSet(lookupHost))
@@ -130,7 +134,8 @@ int SendInstanceCommand(int& argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(answer));
         return 1;
     case SendResult::NotRunning:
-        if (options.command->kind == InstanceCommand::Kind::Show || options.command->kind == InstanceCommand::Kind::Connect)
+        if (options.command->kind == InstanceCommand::Kind::Show ||
+            options.command->kind == InstanceCommand::Kind::Connect)
             return kStartTheProgram;
         std::fprintf(stderr, "%s: no Zandrel is running\n", qPrintable(QCoreApplication::applicationName()));
         return 1;

@@ -52,7 +52,8 @@ AppSettings LoadSettings(QSettings& store)
         return settings;
     }
     bool bad = false;
-    if (const auto size = integer(store, kFontSize, AppSettings::kMinFontPointSize, AppSettings::kMaxFontPointSize, bad))
+    if (const auto size =
+            integer(store, kFontSize, AppSettings::kMinFontPointSize, AppSettings::kMaxFontPointSize, bad))
         settings.fontPointSize = *size;
     if (const auto alpha = integer(store, kOpacity, AppSettings::kMinAlpha, 255, bad))
         settings.alpha = *alpha;

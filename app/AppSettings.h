@@ -26,10 +26,10 @@ struct AppSettings {
     static inline const QString kDefaultHotkey = QStringLiteral("Ctrl+Alt+L");
 
     int fontPointSize = 10;
-    int alpha = 160;              // the overlay's opacity, of 255
-    std::optional<QSize> overlaySize;  // none: the design's size
-    QString hotkey = kDefaultHotkey;   // portable text, as QKeySequence writes it
-    QString lastRoom;                  // digits, or empty
+    int alpha = 160;                        // the overlay's opacity, of 255
+    std::optional<QSize> overlaySize;       // none: the design's size
+    QString hotkey = kDefaultHotkey;        // portable text, as QKeySequence writes it
+    QString lastRoom;                       // digits, or empty
     std::optional<QPoint> overlayPosition;  // where the user left it
 
     int OpacityPercent() const;

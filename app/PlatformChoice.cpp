@@ -11,7 +11,7 @@ std::optional<std::string> PreferredPlatform(const PlatformEnvironment& environm
         return std::nullopt;  // the user's choice stands
     const bool wayland = !environment.waylandDisplay.empty() || environment.sessionType == "wayland";
     if (!wayland || environment.x11Display.empty())
-        return std::nullopt;  // X11 already, or no Xwayland to run on
+        return std::nullopt;            // X11 already, or no Xwayland to run on
     return std::string("xcb;wayland");  // Wayland itself where Xwayland lets no one in
 }
 

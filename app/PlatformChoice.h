@@ -7,10 +7,10 @@ namespace zandrel {
 
 // What the process was started with that decides the window system platform.
 struct PlatformEnvironment {
-    std::string waylandDisplay;   // WAYLAND_DISPLAY
-    std::string sessionType;      // XDG_SESSION_TYPE
-    std::string x11Display;       // DISPLAY
-    std::string chosenPlatform;   // QT_QPA_PLATFORM
+    std::string waylandDisplay;     // WAYLAND_DISPLAY
+    std::string sessionType;        // XDG_SESSION_TYPE
+    std::string x11Display;         // DISPLAY
+    std::string chosenPlatform;     // QT_QPA_PLATFORM
     bool platformArgument = false;  // -platform on the command line
 };
 

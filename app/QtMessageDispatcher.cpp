@@ -4,10 +4,7 @@
 
 namespace zandrel {
 
-bool CQtMessageDispatcher::IsUiThread() const
-{
-    return m_context && QThread::currentThread() == m_context->thread();
-}
+bool CQtMessageDispatcher::IsUiThread() const { return m_context && QThread::currentThread() == m_context->thread(); }
 
 void CQtMessageDispatcher::Queue(std::function<void()> task)
 {

@@ -11,9 +11,9 @@ struct StatusLine {
     enum class State { Idle, LookingUp, Joining, Connected, Reconnecting, Failed };
     State state = State::Idle;
     int room = 0;
-    int attempt = 0;         // Reconnecting: which reconnect in a row
-    int seconds = 0;         // Reconnecting: how long until it starts; 0 while it is under way
-    QString failure;         // Failed: the text of the box
+    int attempt = 0;  // Reconnecting: which reconnect in a row
+    int seconds = 0;  // Reconnecting: how long until it starts; 0 while it is under way
+    QString failure;  // Failed: the text of the box
 
     static StatusLine Idle() { return {}; }
     static StatusLine Of(State state, int room) { return {state, room, 0, 0, {}}; }

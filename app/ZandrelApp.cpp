@@ -44,7 +44,8 @@ int CZandrelApp::Run()
     // One instance per user: a second start shows the first one's window and ends.
     const QString socketPath = InstanceSocketPath();
     QString answer;
-    if (!options.command && SendToRunningInstance(socketPath, {InstanceCommand::Kind::Show, 0}, answer) == SendResult::Done)
+    if (!options.command &&
+        SendToRunningInstance(socketPath, {InstanceCommand::Kind::Show, 0}, answer) == SendResult::Done)
         return 0;
 
     // The main window runs modeless: a modal run would block input to every other window of the
@@ -58,7 +59,8 @@ int CZandrelApp::Run()
     auto server = std::make_unique<CInstanceServer>(
         [window = dialog.get()](const InstanceCommand& command) { return window->OnInstanceCommand(command); });
     if (!server->Listen(socketPath))
-        std::fprintf(stderr, "zandrel: cannot take commands at %s; another Zandrel may be starting\n", qPrintable(socketPath));
+        std::fprintf(stderr, "zandrel: cannot take commands at %s; another Zandrel may be starting\n",
+                     qPrintable(socketPath));
     if (options.command)
         dialog->OnInstanceCommand(*options.command);  // what a command that found no instance asked for
     QApplication::exec();

@@ -13,11 +13,11 @@
 #include <QToolTip>
 
 #include "app/AboutDlg.h"
-#include "app/SettingsDlg.h"
-#include "app/TrayIcon.h"
 #include "app/MessageBox.h"
 #include "app/RoomField.h"
 #include "app/RoomNumber.h"
+#include "app/SettingsDlg.h"
+#include "app/TrayIcon.h"
 #include "base/TextCodec.h"
 #include "lookup/ChatServerLookup.h"
 #include "overlay/DialogUnits.h"
@@ -48,20 +48,16 @@ QFont fontWithCellHeight(QFont font, int cellHeight)
 // Where the settings are kept: the platform's usual place for this program's.
 QSettings OpenSettingsStore()
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"));
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"),
+                     QStringLiteral("Zandrel"));
 }
 
 }  // namespace
 
 CZandrelDlg::CZandrelDlg(QWidget* parent)
-    : QDialog(parent),
-      m_hWnd(RegisterWindow(*this)),
-      m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd),
-      m_barrage(m_sessionSink),
-      m_editRoom(this),
-      m_btnConnect(QStringLiteral("连接"), this),
-      m_btnDisconnect(kDisconnectText, this),
-      m_status(this)
+    : QDialog(parent), m_hWnd(RegisterWindow(*this)), m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd),
+      m_barrage(m_sessionSink), m_editRoom(this), m_btnConnect(QStringLiteral("连接"), this),
+      m_btnDisconnect(kDisconnectText, this), m_status(this)
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
     m_reconnectCountdown.setSingleShot(true);
@@ -129,7 +125,8 @@ void CZandrelDlg::OnInitDialog()
     connect(&m_hotkey, &CGlobalHotkey::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
     connect(&m_shortcutPortal, &CGlobalShortcutPortal::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
     connect(&m_shortcutPortal, &CGlobalShortcutPortal::bound, this, [this] {
-        std::fprintf(stderr, "zandrel: the desktop's shortcut portal binds the lock key %s\n", qPrintable(m_settings.hotkey));
+        std::fprintf(stderr, "zandrel: the desktop's shortcut portal binds the lock key %s\n",
+                     qPrintable(m_settings.hotkey));
         RegisterHotkey();
     });
     connect(&m_shortcutPortal, &CGlobalShortcutPortal::failed, this, [](const QString& why) {
@@ -216,7 +213,8 @@ void CZandrelDlg::OnConnect()
     const unsigned lookup = ++m_nLookup;
     m_lookup.Start([this, lookup](const CChatServerLookupTask::Result& result) {
         // Lookup thread: hand the result to the UI thread. A window that is gone by then drops it.
-        QMetaObject::invokeMethod(this, [this, lookup, result] { OnLookupDone(lookup, result); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, lookup, result] { OnLookupDone(lookup, result); }, Qt::QueuedConnection);
     });
 }
 
@@ -280,8 +278,9 @@ void CZandrelDlg::SetStatus(StatusLine status)
     m_statusLine = std::move(status);
     QString text = StatusText(m_statusLine);
     if (m_bHotkeyTaken)
-        text += QLatin1Char('\n') + kHotkeyTakenText.arg(QKeySequence(m_settings.hotkey, QKeySequence::PortableText)
-                                                           .toString(QKeySequence::NativeText));
+        text += QLatin1Char('\n') +
+                kHotkeyTakenText.arg(
+                    QKeySequence(m_settings.hotkey, QKeySequence::PortableText).toString(QKeySequence::NativeText));
     if (text != m_status.text()) {
         m_status.setText(text);
         emit statusChanged(text);
@@ -404,8 +403,8 @@ void CZandrelDlg::OnSettings()
         m_settingsDlg->activateWindow();
         return;
     }
-    CSettingsDlg box(m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); },
-                     this);
+    CSettingsDlg box(
+        m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); }, this);
     m_settingsDlg = &box;
     box.SetHotkeyTaken(m_bHotkeyTaken);
     const bool accepted = box.exec() == QDialog::Accepted;

@@ -13,16 +13,16 @@
 #include <QTimer>
 
 #include "app/AppSettings.h"
-#include "platform/GlobalHotkey.h"
 #include "app/InstanceCommand.h"
 #include "app/StatusText.h"
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
+#include "platform/GlobalHotkey.h"
 #include "platform/OverlayDisplay.h"
-#include "session/WindowSessionSink.h"
 #include "platform/portal/GlobalShortcutPortal.h"
 #include "session/Barrage.h"
+#include "session/WindowSessionSink.h"
 
 namespace zandrel {
 

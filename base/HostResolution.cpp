@@ -75,7 +75,7 @@ CPendingResolution::Outcome CPendingResolution::Wait(std::string& address)
 }
 
 CPendingResolution::Outcome CPendingResolution::WaitUntil(std::string& address,
-                                                         std::chrono::steady_clock::time_point deadline)
+                                                          std::chrono::steady_clock::time_point deadline)
 {
     std::unique_lock lock(m_mutex);
     if (!m_changed.wait_until(lock, deadline, [this] { return m_done || m_cancelled; }))

@@ -74,6 +74,8 @@ void md5::Transform(const unsigned char block[64])
     Decode(x, block, 64);
 
     // Round 1
+    // The rounds as RFC 1321 lays them out, two steps a line.
+    // clang-format off
     step<F>(a, b, c, d, x[0], 7, 0xd76aa478);   step<F>(d, a, b, c, x[1], 12, 0xe8c7b756);
     step<F>(c, d, a, b, x[2], 17, 0x242070db);  step<F>(b, c, d, a, x[3], 22, 0xc1bdceee);
     step<F>(a, b, c, d, x[4], 7, 0xf57c0faf);   step<F>(d, a, b, c, x[5], 12, 0x4787c62a);
@@ -109,6 +111,7 @@ void md5::Transform(const unsigned char block[64])
     step<I>(c, d, a, b, x[6], 15, 0xa3014314);  step<I>(b, c, d, a, x[13], 21, 0x4e0811a1);
     step<I>(a, b, c, d, x[4], 6, 0xf7537e82);   step<I>(d, a, b, c, x[11], 10, 0xbd3af235);
     step<I>(c, d, a, b, x[2], 15, 0x2ad7d2bb);  step<I>(b, c, d, a, x[9], 21, 0xeb86d391);
+    // clang-format on
 
     m_state[0] += a;
     m_state[1] += b;
@@ -130,8 +133,8 @@ void md5::Encode(unsigned char* output, const std::uint32_t* input, unsigned int
 void md5::Decode(std::uint32_t* output, const unsigned char* input, unsigned int length)
 {
     for (unsigned int i = 0, j = 0; j < length; ++i, j += 4)
-        output[i] = std::uint32_t{input[j]} | (std::uint32_t{input[j + 1]} << 8) |
-                    (std::uint32_t{input[j + 2]} << 16) | (std::uint32_t{input[j + 3]} << 24);
+        output[i] = std::uint32_t{input[j]} | (std::uint32_t{input[j + 1]} << 8) | (std::uint32_t{input[j + 2]} << 16) |
+                    (std::uint32_t{input[j + 3]} << 24);
 }
 
 std::string DigestToHex(const unsigned char* digest)

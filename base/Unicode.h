@@ -12,10 +12,19 @@ constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 
 constexpr bool IsSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
 // The code point of a high and a low surrogate.
-constexpr char32_t JoinSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
+constexpr char32_t JoinSurrogates(char32_t high, char32_t low)
+{
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
 // The surrogates of a code point above U+FFFF.
-constexpr char16_t HighSurrogateOf(char32_t codePoint) { return static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10)); }
-constexpr char16_t LowSurrogateOf(char32_t codePoint) { return static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF)); }
+constexpr char16_t HighSurrogateOf(char32_t codePoint)
+{
+    return static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+}
+constexpr char16_t LowSurrogateOf(char32_t codePoint)
+{
+    return static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+}
 
 // The length of the well-formed UTF-8 sequence at `pos` of `s`, with its code point in
 // `codePoint`: 1 to 4, or 0 when there is none (a stray or missing continuation byte, an overlong
@@ -25,7 +34,7 @@ constexpr std::size_t Utf8SequenceAt(std::string_view s, std::size_t pos, char32
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned char lead = byte(pos);
     std::size_t length = 0;
-    unsigned char low = 0x80;  // the second byte's range, which rules out overlong forms,
+    unsigned char low = 0x80;   // the second byte's range, which rules out overlong forms,
     unsigned char high = 0xBF;  // surrogates and what lies beyond U+10FFFF
     if (lead < 0x80) {
         codePoint = lead;

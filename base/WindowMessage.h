@@ -68,7 +68,6 @@ LRESULT SendWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // Queues the message and returns at once. Nothing in it may point at the sender's stack.
 void PostWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-
 // Any thread: sends from `sender` that wait, and any it makes later, return 0 at once until
 // AllowSendsFrom. This is how a stop on the UI thread frees a worker that waits on the UI thread.
 void CancelSendsFrom(std::thread::id sender);

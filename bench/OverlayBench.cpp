@@ -57,7 +57,8 @@ void floodThroughTheUiThread(QApplication& app, int count)
         for (int i = 0; i < count; ++i)
             queue.Push(target, {OverlayCommand::Kind::Line, sampleLine(i)});
         queue.WaitUntilEmpty();
-        QMetaObject::invokeMethod(qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
     });
     app.exec();
     worker.join();
@@ -113,7 +114,8 @@ void handOffOnly(QApplication& app, int count)
             BarrageMessage rec = sampleLine(i);
             SendWindowMessage(handle, WM_BARRAGE_MSG, 0, reinterpret_cast<LPARAM>(&rec));
         }
-        QMetaObject::invokeMethod(qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
     });
     app.exec();
     worker.join();
@@ -165,10 +167,7 @@ void worstMessages()
 }
 
 // Heap in use, from the allocator's own count: page-granular resident sizes hide the difference.
-double heapMiB()
-{
-    return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0);
-}
+double heapMiB() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
 
 // `lines` chat lines appended as the overlay appends them (a title run and a message run), to a
 // view with or without an undo history; no store limit, as in a view that is never trimmed.

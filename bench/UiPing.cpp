@@ -20,9 +20,10 @@ using Clock = std::chrono::steady_clock;
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 {
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
-                                                                         &std::free);
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
@@ -67,7 +68,8 @@ int main(int argc, char** argv)
         xcb_flush(connection);
         double rtt = 2000.0;
         while (Clock::now() - sent < std::chrono::seconds(2)) {
-            std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> reply(xcb_poll_for_event(connection), &std::free);
+            std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> reply(xcb_poll_for_event(connection),
+                                                                             &std::free);
             if (!reply) {
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
                 continue;

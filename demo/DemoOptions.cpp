@@ -10,8 +10,7 @@
 namespace zandrel::demo {
 namespace {
 
-template <typename T>
-bool parseNumber(std::string_view text, T& value)
+template <typename T> bool parseNumber(std::string_view text, T& value)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();

@@ -99,8 +99,8 @@ lws_vhost* DemoServer::CreateListener(Listener& listener, int port, bool compres
         info.options |= LWS_SERVER_OPTION_DISABLE_IPV6;
     lws_vhost* vhost = lws_create_vhost(m_context, &info);
     if (!vhost) {
-        error = "cannot listen on " + m_options.listenAddress + " port " + std::to_string(port) + " (" +
-                listener.name + ")";
+        error = "cannot listen on " + m_options.listenAddress + " port " + std::to_string(port) + " (" + listener.name +
+                ")";
         return nullptr;
     }
     listener.port = lws_get_vhost_listen_port(vhost);
@@ -123,7 +123,8 @@ bool DemoServer::Start(std::string& error)
     }
 
     const auto add = [&](std::string name, bool chat, std::string fault, int port, bool compressed) {
-        m_listenerConfigs.push_back(std::make_unique<Listener>(Listener{this, std::move(name), chat, std::move(fault)}));
+        m_listenerConfigs.push_back(
+            std::make_unique<Listener>(Listener{this, std::move(name), chat, std::move(fault)}));
         return CreateListener(*m_listenerConfigs.back(), port, compressed, error) != nullptr;
     };
     if (!add("main", true, "", m_options.port, true))
@@ -270,7 +271,8 @@ int DemoServer::OnHttp(lws* wsi, Listener& listener, Slot& slot, const char* pat
         const std::string text = urlArg(wsi, "text=");
         int room = 0;
         const auto [end, error] = std::from_chars(roomText.data(), roomText.data() + roomText.size(), room);
-        if (error != std::errc() || end != roomText.data() + roomText.size() || text.empty() || text.size() > kMaxSayBytes) {
+        if (error != std::errc() || end != roomText.data() + roomText.size() || text.empty() ||
+            text.size() > kMaxSayBytes) {
             exchange->reply = {400, "room (a number) and text (1 to 2000 bytes) are needed\n"};
         } else {
             if (name.empty())
@@ -377,9 +379,9 @@ void DemoServer::OnJoin(Connection& connection, const std::string& text)
         connection.closeWhenDrained = true;
         break;
     case RoomMode::Garbage:
-        for (const char* garbage : {"hello, not JSON", "{\"cmd\":\"cst\",\"data\":", "\x01\x02\xFE\xFF", "[1,2,3]",
-                                    "\"just a string\"", "42", "{\"cmd\":\"cst\",\"data\":[1,2]}",
-                                    "{\"cmd\":{\"x\":1},\"data\":\"x\"}"})
+        for (const char* garbage :
+             {"hello, not JSON", "{\"cmd\":\"cst\",\"data\":", "\x01\x02\xFE\xFF", "[1,2,3]", "\"just a string\"", "42",
+              "{\"cmd\":\"cst\",\"data\":[1,2]}", "{\"cmd\":{\"x\":1},\"data\":\"x\"}"})
             Enqueue(connection, garbage);
         Enqueue(connection, std::string(5000, '[') + std::string(5000, ']'));
         Enqueue(connection, ChatEvent(systemLine("after garbage")));
@@ -421,7 +423,8 @@ int DemoServer::OnChatWritable(Connection& connection)
         if (!connection.closeWhenDrained)
             return 0;
         static const char kBye[] = "bye";
-        lws_close_reason(connection.wsi, LWS_CLOSE_STATUS_NORMAL, reinterpret_cast<unsigned char*>(const_cast<char*>(kBye)), 3);
+        lws_close_reason(connection.wsi, LWS_CLOSE_STATUS_NORMAL,
+                         reinterpret_cast<unsigned char*>(const_cast<char*>(kBye)), 3);
         return -1;
     }
 

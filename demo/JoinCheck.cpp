@@ -82,7 +82,8 @@ bool CheckJoinRequest(std::string_view text, std::int32_t now, int toleranceSeco
     }
     const std::int32_t timestamp = stamp->asInt();
     // Both clocks are cut to 32 bits: compare them the way they wrap.
-    const auto skew = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(timestamp));
+    const auto skew =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(timestamp));
     if (skew > toleranceSeconds || skew < -toleranceSeconds) {
         reason = "timestamp too far from the server's clock";
         return false;

@@ -5,8 +5,8 @@ namespace zandrel::demo {
 const std::vector<std::string>& LookupFaultNames()
 {
     static const std::vector<std::string> names = {
-        "crlf", "blanks", "nocolon", "empty", "leadingcolon", "emptyport", "bigport", "twocolons",
-        "sign", "letter", "notfound", "servererror", "long", "huge", "slow", "cutshort",
+        "crlf", "blanks", "nocolon",  "empty",       "leadingcolon", "emptyport", "bigport", "twocolons",
+        "sign", "letter", "notfound", "servererror", "long",         "huge",      "slow",    "cutshort",
     };
     return names;
 }
@@ -14,23 +14,39 @@ const std::vector<std::string>& LookupFaultNames()
 LookupReply LookupFaultReply(std::string_view fault, const std::string& host, int port)
 {
     const std::string address = host + ":" + std::to_string(port);
-    if (fault == "crlf") return {200, address + "\r\n"};
-    if (fault == "blanks") return {200, host + ": \t" + std::to_string(port) + "  \r\n"};
-    if (fault == "nocolon") return {200, host};
-    if (fault == "empty") return {200, ""};
-    if (fault == "leadingcolon") return {200, ":" + std::to_string(port)};
-    if (fault == "emptyport") return {200, host + ":"};
-    if (fault == "bigport") return {200, host + ":99999"};
-    if (fault == "twocolons") return {200, host + ":80:1"};
-    if (fault == "sign") return {200, host + ":-80"};
-    if (fault == "letter") return {200, host + ":80a"};
-    if (fault == "notfound") return {404, "<html><body><h1>404 Not Found</h1></body></html>"};
-    if (fault == "servererror") return {500, "Error: the chat service is resting"};
-    if (fault == "long") return {200, address + std::string(3000, ' ')};
+    if (fault == "crlf")
+        return {200, address + "\r\n"};
+    if (fault == "blanks")
+        return {200, host + ": \t" + std::to_string(port) + "  \r\n"};
+    if (fault == "nocolon")
+        return {200, host};
+    if (fault == "empty")
+        return {200, ""};
+    if (fault == "leadingcolon")
+        return {200, ":" + std::to_string(port)};
+    if (fault == "emptyport")
+        return {200, host + ":"};
+    if (fault == "bigport")
+        return {200, host + ":99999"};
+    if (fault == "twocolons")
+        return {200, host + ":80:1"};
+    if (fault == "sign")
+        return {200, host + ":-80"};
+    if (fault == "letter")
+        return {200, host + ":80a"};
+    if (fault == "notfound")
+        return {404, "<html><body><h1>404 Not Found</h1></body></html>"};
+    if (fault == "servererror")
+        return {500, "Error: the chat service is resting"};
+    if (fault == "long")
+        return {200, address + std::string(3000, ' ')};
     // A valid address padded with blanks past the 1 MiB that a lookup reply may hold.
-    if (fault == "huge") return {200, address + std::string((1 << 20) + 1, ' ')};
-    if (fault == "slow") return {200, address, LookupReply::Kind::Slow};
-    if (fault == "cutshort") return {200, address, LookupReply::Kind::CutShort};
+    if (fault == "huge")
+        return {200, address + std::string((1 << 20) + 1, ' ')};
+    if (fault == "slow")
+        return {200, address, LookupReply::Kind::Slow};
+    if (fault == "cutshort")
+        return {200, address, LookupReply::Kind::CutShort};
     return {200, address};
 }
 

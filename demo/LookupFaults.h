@@ -15,8 +15,7 @@ struct LookupReply {
     LookupReply() = default;
     LookupReply(unsigned replyStatus, std::string replyBody, Kind replyKind = Kind::Answer)
         : status(replyStatus), body(std::move(replyBody)), kind(replyKind)
-    {
-    }
+    {}
     unsigned status = 200;
     std::string body;
     Kind kind = Kind::Answer;

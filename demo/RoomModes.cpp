@@ -5,15 +5,24 @@ namespace zandrel::demo {
 RoomBehaviour BehaviourOf(int room)
 {
     switch (room) {
-    case 900: return {RoomMode::Scripted, 0};
-    case 901: return {RoomMode::CloseAfterAck, 0};
-    case 902: return {RoomMode::Refuse, 0};
-    case 903: return {RoomMode::Garbage, 0};
-    case 904: return {RoomMode::Huge, 0};
-    case 905: return {RoomMode::Fragments, 0};
-    case 906: return {RoomMode::WholeBig, 0};
-    case 907: return {RoomMode::Flood, 0};
-    default: break;
+    case 900:
+        return {RoomMode::Scripted, 0};
+    case 901:
+        return {RoomMode::CloseAfterAck, 0};
+    case 902:
+        return {RoomMode::Refuse, 0};
+    case 903:
+        return {RoomMode::Garbage, 0};
+    case 904:
+        return {RoomMode::Huge, 0};
+    case 905:
+        return {RoomMode::Fragments, 0};
+    case 906:
+        return {RoomMode::WholeBig, 0};
+    case 907:
+        return {RoomMode::Flood, 0};
+    default:
+        break;
     }
     if (room >= 9100 && room <= 9199)
         return {RoomMode::ScriptThenClose, room - 9100};

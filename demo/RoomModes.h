@@ -8,15 +8,15 @@
 namespace zandrel::demo {
 
 enum class RoomMode {
-    Lively,         // chat at the configured rate
-    Scripted,       // 900: the scripted lines and a gift, then silence
-    CloseAfterAck,  // 901: closes right after "ack", every time
-    Refuse,         // 902: answers every join with "rej"
-    Garbage,        // 903: garbage and non-JSON frames, then one good line
-    Huge,           // 904: one message of 1.5 MiB, then one good line
-    Fragments,      // 905: a 100 KiB message in 1 KiB fragments, then one good line
-    WholeBig,       // 906: the same 100 KiB message in one frame, then one good line
-    Flood,          // 907: lines as fast as the connection takes them
+    Lively,           // chat at the configured rate
+    Scripted,         // 900: the scripted lines and a gift, then silence
+    CloseAfterAck,    // 901: closes right after "ack", every time
+    Refuse,           // 902: answers every join with "rej"
+    Garbage,          // 903: garbage and non-JSON frames, then one good line
+    Huge,             // 904: one message of 1.5 MiB, then one good line
+    Fragments,        // 905: a 100 KiB message in 1 KiB fragments, then one good line
+    WholeBig,         // 906: the same 100 KiB message in one frame, then one good line
+    Flood,            // 907: lines as fast as the connection takes them
     ScriptThenClose,  // 9100-9199: "ack", the first (room - 9100) scripted lines, then close
 };
 

@@ -33,9 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(port >= 0);
         // The digits are all there, somewhere after the colon, and nothing but blanks around them.
         const std::string_view rest = body.substr(colon + 1);
-        const std::size_t digits = static_cast<std::size_t>(std::count_if(rest.begin(), rest.end(), [](char c) {
-            return c >= '0' && c <= '9';
-        }));
+        const std::size_t digits = static_cast<std::size_t>(
+            std::count_if(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; }));
         FUZZ_CHECK(digits > 0 || port == 0);
         FUZZ_CHECK(rest.find(':') == std::string_view::npos);
         if (!rest.empty() && digits == rest.size()) {

@@ -14,8 +14,20 @@ namespace {
 bool isWideSpace(char16_t c)
 {
     switch (c) {
-    case u' ': case u'\t': case u'\n': case u'\v': case u'\f': case u'\r':
-    case 0x0085: case 0x00A0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
+    case u' ':
+    case u'\t':
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085:
+    case 0x00A0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
         return true;
     default:
         return c >= 0x2000 && c <= 0x200A;
@@ -44,7 +56,8 @@ bool IsValidLookupHost(std::string_view text)
         if (close == std::string_view::npos || close == 1)
             return false;
         const std::string_view inside = text.substr(1, close - 1);
-        if (!std::all_of(inside.begin(), inside.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'; }))
+        if (!std::all_of(inside.begin(), inside.end(),
+                         [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'; }))
             return false;
         host = {};
         const std::string_view rest = text.substr(close + 1);
@@ -63,7 +76,8 @@ bool IsValidLookupHost(std::string_view text)
             if (port.empty())
                 return false;
         }
-        if (host.empty() || !std::all_of(host.begin(), host.end(), isDnsChar) || host.front() == '-' || host.front() == '.')
+        if (host.empty() || !std::all_of(host.begin(), host.end(), isDnsChar) || host.front() == '-' ||
+            host.front() == '.')
             return false;
     }
     if (!port.empty()) {
@@ -76,10 +90,7 @@ bool IsValidLookupHost(std::string_view text)
     return true;
 }
 
-std::string LookupUrl(const LookupSettings& settings)
-{
-    return "http://" + settings.host + kLookupPathAndQuery;
-}
+std::string LookupUrl(const LookupSettings& settings) { return "http://" + settings.host + kLookupPathAndQuery; }
 
 bool ParseChatServerReply(std::string_view body, std::string& host, int& port, std::u16string& errorText)
 {
@@ -101,8 +112,9 @@ bool ParseChatServerReply(std::string_view body, std::string& host, int& port, s
     // Digits only, and a port a connection can be made to: an empty port, 0 or one past 65535 is
     // an address the server got wrong, not one to try.
     const long long value = SaturatingDecimal(portText, INT_MAX);
-    if (portText.empty() || !std::all_of(portText.begin(), portText.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-        value < 1 || value > 65535) {
+    if (portText.empty() ||
+        !std::all_of(portText.begin(), portText.end(), [](char c) { return c >= '0' && c <= '9'; }) || value < 1 ||
+        value > 65535) {
         errorText = kLookupBadAddressText;
         return false;
     }

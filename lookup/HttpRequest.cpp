@@ -88,7 +88,8 @@ bool CHttpRequest::ResolveHost(const std::string& url, std::chrono::steady_clock
     }
     // Published before this look at the flag, so that an Abort either finds it or is seen here.
     std::string address;
-    const auto outcome = m_bAborted.load() ? CPendingResolution::Outcome::Cancelled : pending->WaitUntil(address, deadline);
+    const auto outcome =
+        m_bAborted.load() ? CPendingResolution::Outcome::Cancelled : pending->WaitUntil(address, deadline);
     {
         std::lock_guard lock(m_multiMutex);
         m_pResolution.reset();
@@ -115,7 +116,8 @@ bool CHttpRequest::Perform(const std::string& url)
     // the address instead.
     const std::unique_ptr<curl_slist, SlistCleanup> resolveList(
         resolved.empty() ? nullptr : curl_slist_append(nullptr, resolved.c_str()));
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0)
         return false;
     const std::string agent = ApplicationName();
@@ -156,7 +158,8 @@ bool CHttpRequest::Perform(const std::string& url)
             break;
         if (running == 0) {
             int queued = 0;
-            if (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued); message && message->msg == CURLMSG_DONE)
+            if (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued);
+                message && message->msg == CURLMSG_DONE)
                 result = message->data.result;
             break;
         }

@@ -49,7 +49,7 @@ private:
     bool ResolveHost(const std::string& url, std::chrono::steady_clock::time_point deadline, std::string& entry);
 
     std::atomic<bool> m_bAborted{false};
-    std::mutex m_multiMutex;  // guards m_pMulti and m_pResolution against Abort racing their end
+    std::mutex m_multiMutex;   // guards m_pMulti and m_pResolution against Abort racing their end
     void* m_pMulti = nullptr;  // the CURLM of the Get in progress
     std::shared_ptr<CPendingResolution> m_pResolution;  // the resolution that Get waits for
 };

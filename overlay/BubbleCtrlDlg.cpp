@@ -8,8 +8,7 @@
 
 namespace zandrel {
 
-CBubbleCtrlDlg::CBubbleCtrlDlg(QWidget* owner)
-    : QWidget(owner, kOverlayWindowFlags)
+CBubbleCtrlDlg::CBubbleCtrlDlg(QWidget* owner) : QWidget(owner, kOverlayWindowFlags)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Zandrel lock"));

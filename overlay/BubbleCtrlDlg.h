@@ -37,7 +37,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-
     bool m_bLocked = false;
 };
 

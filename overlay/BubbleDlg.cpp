@@ -46,12 +46,8 @@ QRect TextRect(const QRect& overlay)
 }  // namespace
 
 CBubbleDlg::CBubbleDlg()
-    : QWidget(nullptr, kOverlayWindowFlags),
-      m_richEdit(this, kRichEditId),
-      m_statusStrip(this),
-      m_ctrlDlg(this),
-      m_clock([] { return std::time(nullptr); }),
-      m_hWnd(RegisterWindow(*this))
+    : QWidget(nullptr, kOverlayWindowFlags), m_richEdit(this, kRichEditId), m_statusStrip(this), m_ctrlDlg(this),
+      m_clock([] { return std::time(nullptr); }), m_hWnd(RegisterWindow(*this))
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Zandrel overlay"));

@@ -30,14 +30,14 @@ class CBubbleDlg : public QWidget, public IMessageReceiver {
     Q_OBJECT
 public:
     static constexpr qreal kOpacity = 160 / 255.0;
-    static constexpr int kScreenGap = 20;       // from the screen's right edge
-    static constexpr int kCornerEllipse = 6;    // the rounded corners' ellipse, in pixels
+    static constexpr int kScreenGap = 20;     // from the screen's right edge
+    static constexpr int kCornerEllipse = 6;  // the rounded corners' ellipse, in pixels
     static constexpr int kTopmostIntervalMs = 100;
     static constexpr int kHandleRightInset = 23;
     static constexpr int kHandleTopInset = 5;
-    static constexpr int kTextPointSize = 10;    // unless the user chooses another
-    static constexpr qint64 kFrameMs = 16;       // at most one paint of the view per display frame
-    static constexpr qint64 kDrainBudgetMs = 8;  // how long one drain of the session's queue may take
+    static constexpr int kTextPointSize = 10;        // unless the user chooses another
+    static constexpr qint64 kFrameMs = 16;           // at most one paint of the view per display frame
+    static constexpr qint64 kDrainBudgetMs = 8;      // how long one drain of the session's queue may take
     static constexpr std::size_t kDrainChunk = 128;  // commands laid out together
     static inline const QColor kTitleColour{10, 160, 255};
     static inline const QColor kMessageColour{252, 252, 252};
@@ -125,7 +125,7 @@ private:
     qreal m_opacity = kOpacity;
     QTimer m_topmostTimer;
     QTimer m_drainTimer;
-    QTimer m_frameTimer;       // running while painting is held back until the frame is due
+    QTimer m_frameTimer;  // running while painting is held back until the frame is due
     QElapsedTimer m_sinceFrame;
     std::function<std::time_t()> m_clock;
     bool m_dragging = false;  // our own move loop, where the window system offers none

@@ -37,7 +37,15 @@ bool CUiRichEdit::IsUrlChar(char16_t ch)
     if ((ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9'))
         return true;
     switch (ch) {
-    case u'.': case u'=': case u'+': case u'?': case u'#': case u'%': case u'/': case u':': case u'&':
+    case u'.':
+    case u'=':
+    case u'+':
+    case u'?':
+    case u'#':
+    case u'%':
+    case u'/':
+    case u':':
+    case u'&':
         return true;
     default:
         return false;
@@ -146,7 +154,8 @@ void CUiRichEdit::mouseMoveEvent(QMouseEvent* event)
     if (m_bIgnoreSetCursor)
         viewport()->setCursor(kept);
     else
-        viewport()->setCursor(anchorAt(event->position().toPoint()).isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
+        viewport()->setCursor(anchorAt(event->position().toPoint()).isEmpty() ? Qt::IBeamCursor
+                                                                              : Qt::PointingHandCursor);
 }
 
 }  // namespace zandrel

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libwayland-dev libwayland-bin wayland-protocols
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   lintian appstream
   nodejs node-ws
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer

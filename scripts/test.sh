@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, then builds and tests twice, and fuzzes.
-#  1. build/asan: everything, with AddressSanitizer and UndefinedBehaviorSanitizer.
+#  1. build/asan: everything, with AddressSanitizer and UndefinedBehaviorSanitizer; then the
+#     layout and the names (scripts/check-style.sh: clang-format and clang-tidy).
 #  2. build/tsan: the plain C++ libraries, their tests and the demo service, with ThreadSanitizer
 #     (Qt's own code is not instrumented, so the widget tests stay out of this build).
 #  3. build/fuzz: each libFuzzer target for ZANDREL_FUZZ_SECONDS (default 20) seconds.
@@ -25,6 +26,7 @@ run_build() {
 }
 
 run_build build/asan -DZANDREL_ASAN=ON -DZANDREL_BENCH=ON  # benchmarks built, so they keep compiling
+"$root/scripts/check-style.sh" "$root/build/asan"
 run_build build/tsan -DZANDREL_TSAN=ON -DZANDREL_WITH_UI=OFF
 "$root/scripts/fuzz.sh" "${ZANDREL_FUZZ_SECONDS:-20}"
 "$root/tests/package/check_package.sh" "$("$root/scripts/package.sh" | tail -n 1)" \

@@ -20,8 +20,7 @@ constexpr DWORD kIdleStepMs = 100;
 CBarrage::CBarrage(ISessionSink& sink)
     : m_uidSource(NewUid), m_clock(CurrentTimestamp), m_nLogLevel(kDefaultLogLevels), m_resolve(ResolveWithSystem),
       m_sink(sink)
-{
-}
+{}
 
 CBarrage::~CBarrage() { UserStop(); }
 

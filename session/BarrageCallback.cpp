@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/LogText.h"
-#include "session/SessionSink.h"
 #include "session/ProtocolTexts.h"
 #include "session/ServerText.h"
+#include "session/SessionSink.h"
 #include "session/SessionStatus.h"
 
 namespace zandrel {
@@ -109,7 +109,9 @@ int BarrageCallback(lws* wsi, lws_callback_reasons reason, void* /*user*/, void*
     // Reasons before the context has its user data, or after, concern no cycle.
     CycleState* cycle = cycleOf(wsi);
     if (!cycle)
-        return reason == LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED ? confirmExtension(static_cast<const char*>(in)) : 0;
+        return reason == LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED
+                   ? confirmExtension(static_cast<const char*>(in))
+                   : 0;
     return HandleCycleCallback(*cycle, wsi, reason, in, len);
 }
 

@@ -20,7 +20,8 @@ class ISessionSink;
 // What one cycle's callbacks share; the context's user pointer. Lives on the worker's stack for the
 // life of the context; the session it belongs to outlives it.
 struct CycleState {
-    CycleState(ISessionSink& sessionSink, std::atomic<bool>& sessionStop) : sink(sessionSink), stopService(sessionStop) {}
+    CycleState(ISessionSink& sessionSink, std::atomic<bool>& sessionStop) : sink(sessionSink), stopService(sessionStop)
+    {}
 
     // Where lines and the session's state go.
     ISessionSink& sink;

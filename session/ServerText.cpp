@@ -13,8 +13,8 @@
 #include "base/LogText.h"
 #include "session/BarrageMessage.h"
 #include "session/EscapeDecoding.h"
-#include "session/SessionSink.h"
 #include "session/ProtocolTexts.h"
+#include "session/SessionSink.h"
 
 namespace zandrel {
 namespace {

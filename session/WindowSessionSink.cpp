@@ -4,10 +4,12 @@ namespace zandrel {
 
 CWindowSessionSink::CWindowSessionSink(COverlayQueue& overlayQueue, HWND overlay, HWND mainWindow)
     : m_overlayQueue(overlayQueue), m_overlay(overlay), m_mainWindow(mainWindow)
-{
-}
+{}
 
-bool CWindowSessionSink::ToOverlay(OverlayCommand command) { return m_overlayQueue.Push(m_overlay, std::move(command)); }
+bool CWindowSessionSink::ToOverlay(OverlayCommand command)
+{
+    return m_overlayQueue.Push(m_overlay, std::move(command));
+}
 
 bool CWindowSessionSink::WaitUntilOverlayDone() { return m_overlayQueue.WaitUntilEmpty(); }
 

@@ -46,7 +46,8 @@ Q_DECLARE_METATYPE(zandrel::PortalShortcut)
 
 namespace zandrel {
 
-CGlobalShortcutPortal::CGlobalShortcutPortal(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std::move(bus))
+CGlobalShortcutPortal::CGlobalShortcutPortal(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus))
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
@@ -56,7 +57,8 @@ CGlobalShortcutPortal::~CGlobalShortcutPortal()
 {
     // The session ends with the program anyway; closing it tells the desktop now.
     if (!m_sessionPath.isEmpty() && m_bus.isConnected())
-        m_bus.call(QDBusMessage::createMethodCall(kService, m_sessionPath, QStringLiteral("org.freedesktop.portal.Session"),
+        m_bus.call(QDBusMessage::createMethodCall(kService, m_sessionPath,
+                                                  QStringLiteral("org.freedesktop.portal.Session"),
                                                   QStringLiteral("Close")),
                    QDBus::NoBlock);
 }
@@ -105,7 +107,8 @@ QString CGlobalShortcutPortal::WatchRequest(const QString& token)
         m_bus.disconnect(QString(), m_requestPath, kRequestInterface, QStringLiteral("Response"), this,
                          SLOT(OnRequestResponse(QDBusMessage)));
     m_requestPath = path;
-    m_bus.connect(QString(), path, kRequestInterface, QStringLiteral("Response"), this, SLOT(OnRequestResponse(QDBusMessage)));
+    m_bus.connect(QString(), path, kRequestInterface, QStringLiteral("Response"), this,
+                  SLOT(OnRequestResponse(QDBusMessage)));
     return path;
 }
 
@@ -194,9 +197,10 @@ void CGlobalShortcutPortal::OnRequestResponse(const QDBusMessage& message)
     }
     if (m_step == Step::CreatingSession) {
         const QVariant handle = results.value(QStringLiteral("session_handle"));
-        m_sessionPath = handle.canConvert<QDBusObjectPath>() && handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
-                            ? handle.value<QDBusObjectPath>().path()
-                            : handle.toString();
+        m_sessionPath =
+            handle.canConvert<QDBusObjectPath>() && handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
+                ? handle.value<QDBusObjectPath>().path()
+                : handle.toString();
         if (m_sessionPath.isEmpty()) {
             Fail(QStringLiteral("the portal gave no session"));
             return;
@@ -218,9 +222,10 @@ void CGlobalShortcutPortal::OnActivated(const QDBusMessage& message)
     const QList<QVariant> arguments = message.arguments();
     if (arguments.size() < 2)
         return;
-    const QString session = arguments[0].canConvert<QDBusObjectPath>() && arguments[0].metaType() == QMetaType::fromType<QDBusObjectPath>()
-                                ? arguments[0].value<QDBusObjectPath>().path()
-                                : arguments[0].toString();
+    const QString session =
+        arguments[0].canConvert<QDBusObjectPath>() && arguments[0].metaType() == QMetaType::fromType<QDBusObjectPath>()
+            ? arguments[0].value<QDBusObjectPath>().path()
+            : arguments[0].toString();
     if (session == m_sessionPath && arguments[1].toString() == QLatin1String(kShortcutId))
         emit activated();
 }

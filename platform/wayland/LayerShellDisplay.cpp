@@ -95,8 +95,8 @@ struct CLayerShellDisplay::Callbacks {
         Of(data).OnRelativeMotion(Position(dx, dy));
     }
     static constexpr zwp_relative_pointer_v1_listener kRelative = {RelativeMotion};
-    static constexpr wl_pointer_listener kPointer = {Enter, Leave, Motion, Button, Axis, Frame,
-                                                     AxisSource, AxisStop, AxisDiscrete, nullptr};
+    static constexpr wl_pointer_listener kPointer = {Enter, Leave,      Motion,   Button,       Axis,
+                                                     Frame, AxisSource, AxisStop, AxisDiscrete, nullptr};
 };
 
 std::unique_ptr<CLayerShellDisplay> CLayerShellDisplay::Connect(QWidget& overlay, QWidget& handle)
@@ -113,7 +113,8 @@ std::unique_ptr<CLayerShellDisplay> CLayerShellDisplay::Connect(QWidget& overlay
     shown->Watch(overlay);
     shown->Watch(handle);
     shown->m_notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
-    connect(shown->m_notifier.get(), &QSocketNotifier::activated, shown.get(), [raw = shown.get()] { raw->ReadConnection(); });
+    connect(shown->m_notifier.get(), &QSocketNotifier::activated, shown.get(),
+            [raw = shown.get()] { raw->ReadConnection(); });
     // Requests made during a turn of the event loop leave before it sleeps.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         shown->m_beforeSleep = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, shown.get(),
@@ -187,7 +188,8 @@ void CLayerShellDisplay::OnGlobal(wl_registry* registry, uint32_t name, const ch
         m_seat = static_cast<wl_seat*>(bind(wl_seat_interface, kSeatVersion));
         wl_seat_add_listener(m_seat, &Callbacks::kSeat, this);
     } else if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0 && !m_relativeManager) {
-        m_relativeManager = static_cast<zwp_relative_pointer_manager_v1*>(bind(zwp_relative_pointer_manager_v1_interface, 1));
+        m_relativeManager =
+            static_cast<zwp_relative_pointer_manager_v1*>(bind(zwp_relative_pointer_manager_v1_interface, 1));
     } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && !m_shell) {
         m_shellVersion = std::min(version, kShellVersion);
         m_shell = static_cast<zwlr_layer_shell_v1*>(bind(zwlr_layer_shell_v1_interface, kShellVersion));
@@ -279,7 +281,7 @@ void CLayerShellDisplay::MapSurface()
         return;
     m_surface = wl_compositor_create_surface(m_compositor);
     m_layer = zwlr_layer_shell_v1_get_layer_surface(m_shell, m_surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-                                                   "zandrel-overlay");
+                                                    "zandrel-overlay");
     zwlr_layer_surface_v1_add_listener(m_layer, &Callbacks::kLayer, this);
     zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
     zwlr_layer_surface_v1_set_anchor(m_layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
@@ -319,7 +321,8 @@ void CLayerShellDisplay::ApplyPlacement()
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(QPoint(), overlay.bottomRight());
-    zwlr_layer_surface_v1_set_size(m_layer, static_cast<uint32_t>(overlay.width()), static_cast<uint32_t>(overlay.height()));
+    zwlr_layer_surface_v1_set_size(m_layer, static_cast<uint32_t>(overlay.width()),
+                                   static_cast<uint32_t>(overlay.height()));
     zwlr_layer_surface_v1_set_margin(m_layer, overlay.top() - area.top(), area.right() - overlay.right(), 0, 0);
     wl_surface_commit(m_surface);
 }
@@ -376,10 +379,7 @@ bool CLayerShellDisplay::IsLocked() const
     return window && window->flags().testFlag(Qt::WindowTransparentForInput);
 }
 
-QRect CLayerShellDisplay::HandleRect() const
-{
-    return QRect(m_handle.pos() - m_overlay.pos(), m_handle.size());
-}
+QRect CLayerShellDisplay::HandleRect() const { return QRect(m_handle.pos() - m_overlay.pos(), m_handle.size()); }
 
 void CLayerShellDisplay::Draw()
 {
@@ -434,10 +434,7 @@ void CLayerShellDisplay::OnPointerEnter(wl_surface* surface, QPointF position)
     m_pointerOnScreen = position + QPointF(m_overlay.pos());
 }
 
-void CLayerShellDisplay::OnPointerLeave()
-{
-    m_pointerInside = false;
-}
+void CLayerShellDisplay::OnPointerLeave() { m_pointerInside = false; }
 
 void CLayerShellDisplay::OnPointerMotion(QPointF position)
 {
@@ -525,7 +522,8 @@ void CLayerShellDisplay::SendMouse(int type, Qt::MouseButton button)
     // drag reads the global position and moves the widget, and the move moves the surface.
     const QPointF global = PointerOnScreen();
     const QPointF local = global - QPointF(target->pos());
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(m_pressButton);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(m_pressButton);
     QMouseEvent event(static_cast<QEvent::Type>(type), local, local, global, button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
 }
@@ -535,7 +533,8 @@ void CLayerShellDisplay::FallBackToWindows(const char* why)
     if (m_failed)
         return;
     m_failed = true;
-    std::fprintf(stderr, "zandrel: the overlay's Wayland connection failed (%s); it shows as a window from now on\n", why);
+    std::fprintf(stderr, "zandrel: the overlay's Wayland connection failed (%s); it shows as a window from now on\n",
+                 why);
     disconnect(m_beforeSleep);
     m_notifier->setEnabled(false);
     m_drawTimer.stop();

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include <QObject>
-#include <QPointer>
 #include <QPointF>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -113,11 +113,11 @@ private:
     std::array<std::unique_ptr<CShmBuffer>, 2> m_buffers;
 
     bool m_pointerInside = false;
-    QPointF m_pointerPosition;  // on the surface
-    QPointF m_pointerOnScreen;  // the same, where the surface was when the compositor told it
+    QPointF m_pointerPosition;    // on the surface
+    QPointF m_pointerOnScreen;    // the same, where the surface was when the compositor told it
     bool m_pointerMoved = false;  // in the input event that the next frame ends
-    QPointF m_pressOnScreen;     // where the press was
-    QPointF m_pressDelta;        // the pointer's motion since, where the compositor tells it
+    QPointF m_pressOnScreen;      // where the press was
+    QPointF m_pressDelta;         // the pointer's motion since, where the compositor tells it
     bool m_pressHasDeltas = false;
     QPointer<QWidget> m_pressTarget;
     Qt::MouseButton m_pressButton = Qt::NoButton;

@@ -47,8 +47,8 @@ std::unique_ptr<CShmBuffer> CShmBuffer::Create(wl_shm* shm, QSize size)
     wl_shm_pool_destroy(pool);
     close(fd);
     wl_buffer_add_listener(buffer->m_buffer, &kBufferListener, buffer.get());
-    buffer->m_image = QImage(static_cast<uchar*>(memory), size.width(), size.height(), stride,
-                             QImage::Format_ARGB32_Premultiplied);
+    buffer->m_image =
+        QImage(static_cast<uchar*>(memory), size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
     return buffer;
 }
 

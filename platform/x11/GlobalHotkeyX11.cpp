@@ -131,9 +131,9 @@ CGlobalHotkey::Result CGlobalHotkey::Register(const QKeySequence& key)
     // Grabbed with every lock state; a grab that another client holds fails with BadAccess.
     bool taken = false;
     for (const uint16_t locks : kLockStates) {
-        const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_impl->connection, 1, m_impl->root,
-                                                              static_cast<uint16_t>(modifiers | locks), *keycode,
-                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        const xcb_void_cookie_t cookie =
+            xcb_grab_key_checked(m_impl->connection, 1, m_impl->root, static_cast<uint16_t>(modifiers | locks),
+                                 *keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         if (xcb_generic_error_t* error = xcb_request_check(m_impl->connection, cookie)) {
             taken = true;
             std::free(error);
@@ -153,7 +153,8 @@ void CGlobalHotkey::Unregister()
     if (!m_impl->connection || m_impl->m_keycode == 0)
         return;
     for (const uint16_t locks : kLockStates)
-        xcb_ungrab_key(m_impl->connection, m_impl->m_keycode, m_impl->root, static_cast<uint16_t>(m_impl->m_modifiers | locks));
+        xcb_ungrab_key(m_impl->connection, m_impl->m_keycode, m_impl->root,
+                       static_cast<uint16_t>(m_impl->m_modifiers | locks));
     xcb_flush(m_impl->connection);
     m_impl->m_keycode = 0;
 }

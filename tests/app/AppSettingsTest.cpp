@@ -88,9 +88,9 @@ TEST_F(Settings, ValuesThatMakeNoSenseGiveTheirDefaults)
 // A remembered room is one the room field would take: digits, at most 2147483647.
 TEST_F(Settings, OnlyARoomNumberIsRemembered)
 {
-    for (const auto& [stored, kept] : {std::pair{"0123", "0123"}, std::pair{"2147483647", "2147483647"},
-                                       std::pair{"2147483648", ""}, std::pair{"99999999999999999", ""},
-                                       std::pair{"-1", ""}}) {
+    for (const auto& [stored, kept] :
+         {std::pair{"0123", "0123"}, std::pair{"2147483647", "2147483647"}, std::pair{"2147483648", ""},
+          std::pair{"99999999999999999", ""}, std::pair{"-1", ""}}) {
         SCOPED_TRACE(stored);
         Write(QByteArray("[session]\nlastRoom=") + stored + "\n");
         EXPECT_EQ(Load().lastRoom, QLatin1String(kept));

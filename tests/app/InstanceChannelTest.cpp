@@ -21,9 +21,9 @@ using Kind = InstanceCommand::Kind;
 
 TEST(InstanceCommand, EachCommandReadsBackAsItself)
 {
-    for (const InstanceCommand& command : {InstanceCommand{Kind::Show, 0}, InstanceCommand{Kind::ToggleLock, 0},
-                                           InstanceCommand{Kind::Connect, 123}, InstanceCommand{Kind::Connect, 2147483647},
-                                           InstanceCommand{Kind::Disconnect, 0}}) {
+    for (const InstanceCommand& command :
+         {InstanceCommand{Kind::Show, 0}, InstanceCommand{Kind::ToggleLock, 0}, InstanceCommand{Kind::Connect, 123},
+          InstanceCommand{Kind::Connect, 2147483647}, InstanceCommand{Kind::Disconnect, 0}}) {
         SCOPED_TRACE(FormatInstanceCommand(command).toStdString());
         EXPECT_EQ(ParseInstanceCommand(FormatInstanceCommand(command)), command);
     }

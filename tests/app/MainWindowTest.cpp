@@ -11,10 +11,10 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
-#include <QSettings>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -52,7 +52,8 @@ protected:
     // Every test starts as a first run: nothing remembered.
     static void ClearSettings()
     {
-        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"));
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"),
+                        QStringLiteral("Zandrel"));
         store.clear();
         store.sync();
     }
@@ -200,7 +201,8 @@ TEST_F(MainWindow, ConnectingJoinsTheTypedRoomAndDisablesTheControls)
 
     // A line said in room 123 on the audience page reaches us: the room number was read as 123.
     CHttpRequest say;
-    ASSERT_TRUE(say.Get("http://127.0.0.1:" + std::to_string(test::DemoPort("main")) + "/say?room=123&text=marker-123"));
+    ASSERT_TRUE(
+        say.Get("http://127.0.0.1:" + std::to_string(test::DemoPort("main")) + "/say?room=123&text=marker-123"));
     EXPECT_NE(say.m_strResponse, "0");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -329,7 +331,8 @@ TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
     QTest::mouseClick(&Connect(), Qt::LeftButton);
     EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("正在获取直播室服务地址..."));
     EXPECT_TRUE(m_dialog->DisconnectButton().isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.empty() && seen.back().startsWith(QStringLiteral("正在重连")); }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !seen.empty() && seen.back().startsWith(QStringLiteral("正在重连")); }, 20000));
     ASSERT_GE(seen.size(), 4u);
     EXPECT_EQ(seen[0], QStringLiteral("正在获取直播室服务地址..."));
     EXPECT_EQ(seen[1], QStringLiteral("正在加入直播室 9101..."));
@@ -346,14 +349,17 @@ TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
     // second at a time, in both places.
     const QRegularExpression countdown(QStringLiteral("^正在重连…（第 (\\d+) 次，(\\d+) 秒后）$"));
     QString waiting;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        const QRegularExpressionMatch match = countdown.match(m_dialog->StatusLabel().text());
-        if (match.hasMatch() && match.captured(2).toInt() >= 2)
-            waiting = match.captured(0);
-        return !waiting.isEmpty();
-    }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QRegularExpressionMatch match = countdown.match(m_dialog->StatusLabel().text());
+            if (match.hasMatch() && match.captured(2).toInt() >= 2)
+                waiting = match.captured(0);
+            return !waiting.isEmpty();
+        },
+        30000));
     const QRegularExpressionMatch first = countdown.match(waiting);
-    const QString next = QStringLiteral("正在重连…（第 %1 次，%2 秒后）").arg(first.captured(1)).arg(first.captured(2).toInt() - 1);
+    const QString next =
+        QStringLiteral("正在重连…（第 %1 次，%2 秒后）").arg(first.captured(1)).arg(first.captured(2).toInt() - 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == next; }, 3000)) << next.toStdString();
     EXPECT_EQ(m_dialog->Overlay().StatusStrip().text(), next);
 
@@ -369,7 +375,8 @@ TEST_F(MainWindow, TheStatusLineFollowsTheSessionAndDisconnectEndsIt)
     // Another room, in the same run.
     TypeRoom("124");
     ClickConnect();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().isVisible(); }, 5000));
     const std::u16string welcome = u"欢迎来到 124 号直播间";  // the demo's first line in a room
     EXPECT_TRUE(QTest::qWaitFor(
@@ -395,7 +402,8 @@ TEST_F(MainWindow, SettingsComeBackAfterARestart)
     TypeRoom("00123");
     ClickConnect();
     // The room is remembered once the server has let the session in.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 123"); }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 123"); }, 20000));
     m_dialog->Overlay().move(40, 50);
     QTimer::singleShot(0, [&] {
         CSettingsDlg* box = m_dialog->OpenSettings();
@@ -429,7 +437,8 @@ TEST_F(MainWindow, ARefusedRoomIsNotRemembered)
 {
     TypeRoom("124");
     ClickConnect();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_dialog->StatusLabel().text() == QStringLiteral("已连接直播室 124"); }, 20000));
     QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
     TypeRoom("902");  // refused
     ClickConnect();
@@ -461,7 +470,8 @@ TEST_F(MainWindow, APositionOffEveryScreenIsNotRestored)
 {
     m_dialog.reset();
     {
-        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"));
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"),
+                        QStringLiteral("Zandrel"));
         store.setValue(QStringLiteral("overlay/x"), 5000);
         store.setValue(QStringLiteral("overlay/y"), 40);
     }

@@ -40,8 +40,14 @@ public:
         }
         m_changed.notify_all();
     }
-    bool WaitForSteps(int count) { return WaitUntil([&] { return steps.load() >= count; }); }
-    bool WaitForExit() { return WaitUntil([&] { return exits.load() >= 1; }); }
+    bool WaitForSteps(int count)
+    {
+        return WaitUntil([&] { return steps.load() >= count; });
+    }
+    bool WaitForExit()
+    {
+        return WaitUntil([&] { return exits.load() >= 1; });
+    }
 
 protected:
     bool RunStep() override
@@ -61,8 +67,7 @@ protected:
     }
 
 private:
-    template <typename Condition>
-    bool WaitUntil(Condition condition)
+    template <typename Condition> bool WaitUntil(Condition condition)
     {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, 10s, condition);

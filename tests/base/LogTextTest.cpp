@@ -19,7 +19,7 @@ TEST(LogText, ControlCharactersAreEscapedAndNothingElse)
     const EscapeCase cases[] = {
         {std::string(1, '\0'), "\\x00"},
         {"\x1f", "\\x1f"},
-        {"\x1b[31mred", "\\x1b[31mred"},  // a terminal escape
+        {"\x1b[31mred", "\\x1b[31mred"},     // a terminal escape
         {"one\ntwo\r", "one\\x0atwo\\x0d"},  // a forged log line
         {" ", " "},
         {"~", "~"},

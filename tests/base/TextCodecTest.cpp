@@ -37,7 +37,10 @@ TEST(TextCodec, RoundTrips)
 // Invalid input never stops a conversion: each bad byte is one U+FFFD, an unfinished sequence at the
 // end is one U+FFFD.
 const std::vector<CodecCase> kInvalidBytes = {
-    {"0x80 alone", "a\x80" "b", u"a\uFFFDb"},
+    {"0x80 alone",
+     "a\x80"
+     "b",
+     u"a\uFFFDb"},
     {"0xFF alone", "\xFF", u"\uFFFD"},
     {"lead byte at the end", "ab\xD6", u"ab\uFFFD"},
     {"lead byte before a space", "\xD6 x", u"\uFFFD x"},

@@ -35,7 +35,10 @@ const std::vector<Utf8Case> kUtf8Cases = {
     {"beyond U+10FFFF", "\xF4\x90\x80\x80", 0, 0},
     {"no lead byte above F4", "\xF5\x80\x80\x80", 0, 0},
     {"cut off by the end", "\xE4\xB8", 0, 0},
-    {"ASCII where a continuation belongs", "\xE4" "A\xAD", 0, 0},
+    {"ASCII where a continuation belongs",
+     "\xE4"
+     "A\xAD",
+     0, 0},
     {"a lead where the last continuation belongs", "\xF0\x90\x80\xC2", 0, 0},
 };
 

@@ -9,8 +9,8 @@
 //                                    reports "active" and "inactive" as it gains and loses the focus
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -21,7 +21,9 @@ const std::vector<ReplyCase> kReplies = {
     {"10.0.0.5:8080\r\n", true, "10.0.0.5", 8080, u""},
     {"10.0.0.5: \t8080 \v\f", true, "10.0.0.5", 8080, u""},
     {" 10.0.0.5:8080", true, " 10.0.0.5", 8080, u""},
-    {"10.0.0.5:\xA1\xA1" "8080\xA1\xA1", true, "10.0.0.5", 8080, u""},  // ideographic spaces
+    {"10.0.0.5:\xA1\xA1"
+     "8080\xA1\xA1",
+     true, "10.0.0.5", 8080, u""},  // ideographic spaces
     {"10.0.0.5:0008080", true, "10.0.0.5", 8080, u""},
     // The port must be one a connection can be made to: 1 to 65535.
     {"10.0.0.5:1", true, "10.0.0.5", 1, u""},
@@ -70,13 +72,12 @@ TEST(ChatServerReply, LookupHostSetting)
         const char* text;
         bool valid;
     };
-    for (const HostCase& c : {HostCase{"127.0.0.1:8090", true}, HostCase{"chat.example.com", true},
-                              HostCase{"example.com:80", true}, HostCase{"[::1]:8090", true}, HostCase{"[::1]", true},
-                              HostCase{"", false}, HostCase{"example.com:", false}, HostCase{"example.com:0", false},
-                              HostCase{"example.com:65536", false}, HostCase{"example.com:8o", false},
-                              HostCase{"exa mple.com", false}, HostCase{"example.com/x", false},
-                              HostCase{"user@example.com", false}, HostCase{"-example.com", false},
-                              HostCase{"[::1", false}, HostCase{"[]:80", false}}) {
+    for (const HostCase& c :
+         {HostCase{"127.0.0.1:8090", true}, HostCase{"chat.example.com", true}, HostCase{"example.com:80", true},
+          HostCase{"[::1]:8090", true}, HostCase{"[::1]", true}, HostCase{"", false}, HostCase{"example.com:", false},
+          HostCase{"example.com:0", false}, HostCase{"example.com:65536", false}, HostCase{"example.com:8o", false},
+          HostCase{"exa mple.com", false}, HostCase{"example.com/x", false}, HostCase{"user@example.com", false},
+          HostCase{"-example.com", false}, HostCase{"[::1", false}, HostCase{"[]:80", false}}) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(IsValidLookupHost(c.text), c.valid);
     }

@@ -201,7 +201,7 @@ TEST_F(Lookup, AnAbortEndsARequestAtOnce)
         std::chrono::steady_clock::time_point aborted;
         const int before = test::ScriptedServerAccepted("silent");
         std::thread aborter([&] {
-            if (test::WaitForScriptedServerAccepted("silent", before)) {  // the request waits on the server
+            if (test::WaitForScriptedServerAccepted("silent", before)) {     // the request waits on the server
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));  // well inside its poll
                 aborted = std::chrono::steady_clock::now();
                 request.Abort();
@@ -258,7 +258,8 @@ TEST_F(Lookup, CancellingNeverWaitsForTheResolver)
         const auto started = std::chrono::steady_clock::now();
         WithinBound([&] { byDestructor ? task.reset() : task->Cancel(); }, std::chrono::seconds(5));
         const auto took = std::chrono::steady_clock::now() - started;
-        std::printf("cancel while the resolver hangs: %.2f ms\n", std::chrono::duration<double, std::milli>(took).count());
+        std::printf("cancel while the resolver hangs: %.2f ms\n",
+                    std::chrono::duration<double, std::milli>(took).count());
         EXPECT_LT(took, std::chrono::milliseconds(500)) << "the cancel waited for the resolver";
     }
     resolver->Release();

@@ -49,10 +49,7 @@ protected:
         m_overlay.ApplyCommands({{OverlayCommand::Kind::Show, {}}});
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_overlay));
     }
-    bool ViewEndsWith(const QString& text)
-    {
-        return m_overlay.RichEdit().toPlainText().endsWith(text);
-    }
+    bool ViewEndsWith(const QString& text) { return m_overlay.RichEdit().toPlainText().endsWith(text); }
 
     CBubbleDlg m_overlay;
 };
@@ -67,8 +64,8 @@ TEST_F(Drain, TwoThousandLinesFromAWorkerAllReachTheView)
             ASSERT_TRUE(queue.Push(target, {OverlayCommand::Kind::Line, numbered(i)}));
     });
     worker.join();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_overlay.Queue().Size() == 0 && ViewEndsWith(QStringLiteral("\n2047")); },
-                                20000))
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return m_overlay.Queue().Size() == 0 && ViewEndsWith(QStringLiteral("\n2047")); }, 20000))
         << m_overlay.Queue().Size() << " commands still wait";
     const auto& stored = m_overlay.Messages();
     ASSERT_FALSE(stored.empty());
@@ -110,7 +107,8 @@ TEST_F(Drain, ADrainWithinAFrameIsPaintedWhenTheFrameIsDue)
     const int before = counter.paints;
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_overlay.RichEdit().viewport()->updatesEnabled(); }, 1000))
         << "the view's painting stayed off after the frame";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 1000)) << "the held-back lines were never painted";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 1000))
+        << "the held-back lines were never painted";
     // And painting goes on after it.
     QTest::qWait(2 * CBubbleDlg::kFrameMs);
     const int after = counter.paints;

@@ -27,8 +27,8 @@ TEST(ImgTags, Table)
         {"<img<img/>/>", kFace + "/>"},
         {"/><img/>", "/>" + kFace},
         {"<img/>", kFace},
-        {"a<img b", "a<img b"},                        // unclosed: kept as text
-        {"a<img/>b<img c", "a" + kFace + "b<img c"},   // the closed one is replaced
+        {"a<img b", "a<img b"},                       // unclosed: kept as text
+        {"a<img/>b<img c", "a" + kFace + "b<img c"},  // the closed one is replaced
         {"\xD6\xD0<img/>\xCE\xC4", "\xD6\xD0" + kFace + "\xCE\xC4"},
     };
     for (const TagCase& c : cases) {

@@ -95,7 +95,8 @@ TEST_F(Overlay, TheBackgroundIsTranslucentAndTheTextSolid)
         SCOPED_TRACE(opacity);
         m_overlay.SetLook(CBubbleDlg::kTextPointSize, opacity, CBubbleDlg::DesignSize());
         const QImage image = render();
-        EXPECT_EQ(image.pixelColor(m_overlay.width() / 2, m_overlay.height() - 40), QColor(0, 0, 0, qRound(opacity * 255)));
+        EXPECT_EQ(image.pixelColor(m_overlay.width() / 2, m_overlay.height() - 40),
+                  QColor(0, 0, 0, qRound(opacity * 255)));
         int solidText = 0;
         for (int y = 0; y < 60; ++y)
             for (int x = 0; x < m_overlay.width(); ++x)
@@ -160,7 +161,7 @@ TEST_F(Overlay, MessageContract)
     for (bool* state : {&on, &on, &off, &off, &on}) {
         EXPECT_EQ(Send(1, reinterpret_cast<LPARAM>(state)), 1);
         EXPECT_EQ(m_overlay.IsClickThrough(), *state);
-        EXPECT_TRUE(m_overlay.isVisible());  // switched in place, never hidden
+        EXPECT_TRUE(m_overlay.isVisible());    // switched in place, never hidden
         EXPECT_EQ(m_overlay.winId(), native);  // nor created again
     }
 }
@@ -213,8 +214,8 @@ TEST_F(Overlay, HandleClicksToggleTheLockAndTellTheOverlay)
     // A double click as Qt delivers it: press, release, then the second press as a double click.
     // It toggles twice.
     const QPointF at(10, 10);
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                    QEvent::MouseButtonRelease}) {
         QMouseEvent event(type, at, handle.mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&handle, &event);

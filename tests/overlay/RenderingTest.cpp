@@ -91,8 +91,8 @@ TEST_F(Rendering, AnEmptyTextIsNeitherShownNorStored)
 
 struct CutCase {
     const char* label;
-    std::u16string name, text;                // as sent
-    std::u16string shownName, shownText;      // as shown
+    std::u16string name, text;            // as sent
+    std::u16string shownName, shownText;  // as shown
 };
 
 std::u16string repeat(std::u16string_view piece, std::size_t times)

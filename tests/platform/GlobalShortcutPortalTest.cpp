@@ -14,8 +14,8 @@
 #include <QDBusVirtualObject>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/portal/GlobalShortcutPortal.h"
@@ -42,8 +42,9 @@ public:
                    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
                    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         file.close();
-        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                                                       QStringLiteral("--print-address=1")});
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address=1")});
         if (m_daemon.waitForStarted(5000) && m_daemon.waitForReadyRead(5000))
             m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     }
@@ -82,8 +83,9 @@ public:
         const QVariantMap options = qdbus_cast<QVariantMap>(arguments.constLast());
         QString sender = message.service();
         sender.remove(0, 1).replace(u'.', u'_');
-        const QString request = QStringLiteral("%1/request/%2/%3")
-                                    .arg(QLatin1String(kPortalPath), sender, options.value(QStringLiteral("handle_token")).toString());
+        const QString request =
+            QStringLiteral("%1/request/%2/%3")
+                .arg(QLatin1String(kPortalPath), sender, options.value(QStringLiteral("handle_token")).toString());
         m_bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
         QVariantMap results;
         uint answer = 0;
@@ -104,18 +106,17 @@ public:
             shortcuts.endArray();
             answer = bindAnswer;
         }
-        QDBusMessage response = QDBusMessage::createTargetedSignal(message.service(), request,
-                                                                  QStringLiteral("org.freedesktop.portal.Request"),
-                                                                  QStringLiteral("Response"));
+        QDBusMessage response = QDBusMessage::createTargetedSignal(
+            message.service(), request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
         response << answer << results;
         m_bus.send(response);
         return true;
     }
     void Activate(const QString& session, const QString& id)
     {
-        QDBusMessage signal = QDBusMessage::createTargetedSignal(client, QString::fromLatin1(kPortalPath),
-                                                                QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
-                                                                QStringLiteral("Activated"));
+        QDBusMessage signal = QDBusMessage::createTargetedSignal(
+            client, QString::fromLatin1(kPortalPath), QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+            QStringLiteral("Activated"));
         signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
         m_bus.send(signal);
     }
@@ -129,8 +130,10 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_bus.Address().isEmpty()) << "no dbus-daemon";
-        m_portalBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.Address(), QStringLiteral("portal")));
-        m_clientBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.Address(), QStringLiteral("client")));
+        m_portalBus =
+            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.Address(), QStringLiteral("portal")));
+        m_clientBus =
+            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_bus.Address(), QStringLiteral("client")));
         ASSERT_TRUE(m_portalBus->isConnected() && m_clientBus->isConnected());
     }
     void TearDown() override
@@ -155,13 +158,18 @@ protected:
 TEST(ShortcutPortalTrigger, TheKeyAsTheShortcutSpecificationWritesIt)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"Ctrl+Alt+L", "CTRL+ALT+l"}, {"Ctrl+Shift+F9", "CTRL+SHIFT+F9"}, {"Meta+1", "LOGO+1"},
-        {"Alt+Space", "ALT+space"},   {"Ctrl+Home", ""},                 {"", ""},
+        {"Ctrl+Alt+L", "CTRL+ALT+l"},
+        {"Ctrl+Shift+F9", "CTRL+SHIFT+F9"},
+        {"Meta+1", "LOGO+1"},
+        {"Alt+Space", "ALT+space"},
+        {"Ctrl+Home", ""},
+        {"", ""},
     };
     for (const auto& [key, trigger] : cases) {
         SCOPED_TRACE(key);
-        EXPECT_EQ(CGlobalShortcutPortal::TriggerText(QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)),
-                  QString::fromLatin1(trigger));
+        EXPECT_EQ(
+            CGlobalShortcutPortal::TriggerText(QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)),
+            QString::fromLatin1(trigger));
     }
 }
 
@@ -180,7 +188,8 @@ TEST_F(ShortcutPortal, TheKeyIsBoundInASessionAndOnlyItsActivationsToggle)
     EXPECT_EQ(m_portal->boundTrigger, QStringLiteral("CTRL+ALT+l"));
 
     // Another session's shortcut and another shortcut of ours are not the lock; ours is, each time.
-    m_portal->Activate(QStringLiteral("/org/freedesktop/portal/desktop/session/test/other"), QStringLiteral("toggle-lock"));
+    m_portal->Activate(QStringLiteral("/org/freedesktop/portal/desktop/session/test/other"),
+                       QStringLiteral("toggle-lock"));
     m_portal->Activate(QString::fromLatin1(kSessionPath), QStringLiteral("something-else"));
     m_portal->Activate(QString::fromLatin1(kSessionPath), QStringLiteral("toggle-lock"));
     m_portal->Activate(QString::fromLatin1(kSessionPath), QStringLiteral("toggle-lock"));

@@ -38,7 +38,8 @@ TEST(OverlayDisplay, WithoutACompositorTheOverlayIsAWindow)
     QWidget overlay;
     QWidget handle;
     qputenv("WAYLAND_DISPLAY", "zandrel-test-no-such-compositor");
-    const auto display = ChooseOverlayDisplay(overlay, handle, {"zandrel-test-no-such-compositor", "wayland", "layer-shell"});
+    const auto display =
+        ChooseOverlayDisplay(overlay, handle, {"zandrel-test-no-such-compositor", "wayland", "layer-shell"});
     qunsetenv("WAYLAND_DISPLAY");
     ASSERT_TRUE(display);
     EXPECT_EQ(display->Name(), QStringLiteral("windows"));

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "session/BarrageCallback.h"
-#include "session/SessionSink.h"
 #include "session/ProtocolTexts.h"
+#include "session/SessionSink.h"
 
 namespace zandrel {
 namespace {
@@ -45,14 +45,18 @@ TEST(BarrageCallback, ReasonsThatNeedNoConnection)
     const std::vector<CallbackCase> cases = {
         {"deflate-stream is refused", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, "deflate-stream", 1, 0, u""},
         {"x-google-mux is refused", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, "x-google-mux", 1, 0, u""},
-        {"permessage-deflate is accepted", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, "permessage-deflate", 0, 0, u""},
+        {"permessage-deflate is accepted", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, "permessage-deflate", 0, 0,
+         u""},
         {"deflate-frame is accepted", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, "deflate-frame", 0, 0, u""},
-        {"x-webkit-deflate-frame is accepted", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, "x-webkit-deflate-frame", 0, 0, u""},
+        {"x-webkit-deflate-frame is accepted", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED,
+         "x-webkit-deflate-frame", 0, 0, u""},
         {"a nameless extension is accepted", LWS_CALLBACK_CLIENT_CONFIRM_EXTENSION_SUPPORTED, nullptr, 0, 0, u""},
         {"close ends the service loop", LWS_CALLBACK_CLOSED, nullptr, 0, 1, u""},
         {"client close ends the service loop", LWS_CALLBACK_CLIENT_CLOSED, nullptr, 0, 1, u""},
-        {"connection error fails the cycle", LWS_CALLBACK_CLIENT_CONNECTION_ERROR, "connect failed", 0, 1, texts::kConnectFailed},
-        {"connection error without a reason", LWS_CALLBACK_CLIENT_CONNECTION_ERROR, nullptr, 0, 1, texts::kConnectFailed},
+        {"connection error fails the cycle", LWS_CALLBACK_CLIENT_CONNECTION_ERROR, "connect failed", 0, 1,
+         texts::kConnectFailed},
+        {"connection error without a reason", LWS_CALLBACK_CLIENT_CONNECTION_ERROR, nullptr, 0, 1,
+         texts::kConnectFailed},
         {"other reasons change nothing", LWS_CALLBACK_RECEIVE_PONG, "x", 0, 0, u""},
         {"protocol init changes nothing", LWS_CALLBACK_PROTOCOL_INIT, nullptr, 0, 0, u""},
         {"server receive changes nothing", LWS_CALLBACK_RECEIVE, "{\"cmd\":\"rej\"}", 0, 0, u""},

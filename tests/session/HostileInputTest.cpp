@@ -135,7 +135,9 @@ TEST_F(HostileInput, ControlCharactersReachTheLogEscaped)
 
     const std::vector<std::string> log = capturedLog();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_NE(log[0].find("data {\"cmd\":\"cst\",\"data\":\"a\\x1b[2J\\x0d\\x0aFAKE \\u001b]0;x\\u0007\""), std::string::npos) << log[0];
+    EXPECT_NE(log[0].find("data {\"cmd\":\"cst\",\"data\":\"a\\x1b[2J\\x0d\\x0aFAKE \\u001b]0;x\\u0007\""),
+              std::string::npos)
+        << log[0];
     EXPECT_NE(log[1].find("n\\x0a:a\\x1b[2J\\x0d\\x0aFAKE \\x1b]0;x\\x07\n"), std::string::npos) << log[1];
     for (const std::string& line : log) {
         const std::string body = line.substr(0, line.size() - 1);  // the emitter's own line feed

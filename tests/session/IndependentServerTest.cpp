@@ -143,11 +143,13 @@ TEST_P(Drops, ReconnectWithAFreshJoin)
     m_session.SetTimings(timings);
     m_session.SetRoom(scene.room);
     ASSERT_TRUE(m_session.Start());
-    ASSERT_TRUE(m_overlay.WaitFor([](const auto& events) {
-        return std::count_if(events.begin(), events.end(), [](const RecordedEvent& e) {
-                   return e.kind == RecordedEvent::Kind::Line && e.line.m_strCmd == "ack";
-               }) >= 2;
-    }, 30s));
+    ASSERT_TRUE(m_overlay.WaitFor(
+        [](const auto& events) {
+            return std::count_if(events.begin(), events.end(), [](const RecordedEvent& e) {
+                       return e.kind == RecordedEvent::Kind::Line && e.line.m_strCmd == "ack";
+                   }) >= 2;
+        },
+        30s));
     StopOnUiThread();
 
     const std::vector<std::string> texts = LineTexts();

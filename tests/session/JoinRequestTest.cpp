@@ -67,10 +67,7 @@ TEST(JoinRequest, GoldenRequestsByteForByte)
     }
 }
 
-TEST(JoinRequest, TheLongestRequestIs220Bytes)
-{
-    EXPECT_EQ(BuildJoinRequest(INT_MIN, kUid, INT_MIN).size(), 220u);
-}
+TEST(JoinRequest, TheLongestRequestIs220Bytes) { EXPECT_EQ(BuildJoinRequest(INT_MIN, kUid, INT_MIN).size(), 220u); }
 
 TEST(JoinRequest, FormatUidPrintsTheGuidWordsLittleEndian)
 {

@@ -80,7 +80,8 @@ struct Case {
 std::vector<Case> filesWithPrefix(char prefix)
 {
     std::vector<Case> cases;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(ZANDREL_JSONTESTSUITE_DIR) / "test_parsing")) {
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(ZANDREL_JSONTESTSUITE_DIR) / "test_parsing")) {
         const std::string name = entry.path().filename().string();
         if (name.size() < 2 || name[0] != prefix || name[1] != '_')
             continue;

@@ -27,13 +27,21 @@ TEST(MessageAssembler, Table)
 {
     const std::vector<AssemblyCase> cases = {
         {"one piece", 10, {{"abc", true, Result::Complete, "abc"}}},
-        {"three pieces", 10, {{"ab", false, Result::Partial, ""}, {"c", false, Result::Partial, ""}, {"de", true, Result::Complete, "abcde"}}},
+        {"three pieces",
+         10,
+         {{"ab", false, Result::Partial, ""},
+          {"c", false, Result::Partial, ""},
+          {"de", true, Result::Complete, "abcde"}}},
         {"an empty message", 10, {{"", true, Result::Complete, ""}}},
         {"exactly the limit", 4, {{"ab", false, Result::Partial, ""}, {"cd", true, Result::Complete, "abcd"}}},
-        {"one byte over the limit is dropped whole", 4,
+        {"one byte over the limit is dropped whole",
+         4,
          {{"ab", false, Result::Partial, ""}, {"cde", false, Result::Partial, ""}, {"f", true, Result::Dropped, ""}}},
-        {"the message after a dropped one is whole", 4,
-         {{"abcdefg", true, Result::Dropped, ""}, {"hi", false, Result::Partial, ""}, {"j", true, Result::Complete, "hij"}}},
+        {"the message after a dropped one is whole",
+         4,
+         {{"abcdefg", true, Result::Dropped, ""},
+          {"hi", false, Result::Partial, ""},
+          {"j", true, Result::Complete, "hij"}}},
         {"messages in a row", 10, {{"one", true, Result::Complete, "one"}, {"two", true, Result::Complete, "two"}}},
     };
     for (const AssemblyCase& c : cases) {

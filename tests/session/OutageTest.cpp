@@ -93,8 +93,8 @@ TEST_F(Outage, TheSessionComesBackAfterAHalfOpenStallAndARefusal)
         timings.healthyAfter = 1s;
     }
     // Long enough to notice the outage and fail a reconnect through it, with either timings.
-    const auto bound = std::chrono::seconds(timings.keepAliveHangupSeconds + 2 * timings.connectTimeoutSeconds + 20 +
-                                            outageSeconds);
+    const auto bound =
+        std::chrono::seconds(timings.keepAliveHangupSeconds + 2 * timings.connectTimeoutSeconds + 20 + outageSeconds);
     m_session.SetTimings(timings);
     COutageProxy proxy(test::ScriptedServerPort("ws"));
     m_session.SetPort(proxy.Port());
@@ -109,8 +109,8 @@ TEST_F(Outage, TheSessionComesBackAfterAHalfOpenStallAndARefusal)
         const char* what;
         COutageProxy::Mode mode;
     };
-    for (const Phase phase : {Phase{"a half-open stall", COutageProxy::Mode::Stall},
-                              Phase{"a refusal", COutageProxy::Mode::Refuse}}) {
+    for (const Phase phase :
+         {Phase{"a half-open stall", COutageProxy::Mode::Stall}, Phase{"a refusal", COutageProxy::Mode::Refuse}}) {
         SCOPED_TRACE(phase.what);
         const int attemptBefore = HighestAttempt(m_main.Events());
         proxy.SetMode(phase.mode);
@@ -119,7 +119,8 @@ TEST_F(Outage, TheSessionComesBackAfterAHalfOpenStallAndARefusal)
         const auto recovered = std::chrono::steady_clock::now();
         proxy.SetMode(COutageProxy::Mode::Pass);
         ASSERT_TRUE(WaitForTicks(ticksBefore, 1, bound)) << "no lines after " << phase.what;
-        const auto back = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - recovered);
+        const auto back =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - recovered);
         std::printf("after %s of %d s: the first line came back %lld ms after the link\n", phase.what, outageSeconds,
                     static_cast<long long>(back.count()));
         ASSERT_TRUE(WaitForTicks(ticksBefore, healthyTicks, bound + 30s));
@@ -130,7 +131,9 @@ TEST_F(Outage, TheSessionComesBackAfterAHalfOpenStallAndARefusal)
     EXPECT_EQ(m_main.Count(RecordedEvent::Kind::Fail), 0u);
     EXPECT_EQ(m_overlay.Count(RecordedEvent::Kind::Hide), 0u);
     const std::vector<BarrageMessage> lines = m_overlay.Lines();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const BarrageMessage& l) { return l.m_strText == texts::kReconnecting; }), 2);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const BarrageMessage& l) { return l.m_strText == texts::kReconnecting; }),
+              2);
 
     // Every line that the proxy let through reached the overlay, once and in order; and nothing else
     // did.

@@ -15,8 +15,8 @@ namespace {
 using std::chrono::milliseconds;
 
 struct Step {
-    bool healthy;       // how the cycle before the wait went
-    long long waitMs;   // the wait, at the middle of the jitter
+    bool healthy;      // how the cycle before the wait went
+    long long waitMs;  // the wait, at the middle of the jitter
     int attempt;
 };
 
@@ -28,8 +28,14 @@ struct BackoffCase {
 const BackoffCase kCases[] = {
     // A server that keeps closing: 0.5 s doubling, up to the cap.
     {"KeepsClosing",
-     {{false, 500, 1}, {false, 1000, 2}, {false, 2000, 3}, {false, 4000, 4}, {false, 8000, 5}, {false, 16000, 6},
-      {false, 30000, 7}, {false, 30000, 8}}},
+     {{false, 500, 1},
+      {false, 1000, 2},
+      {false, 2000, 3},
+      {false, 4000, 4},
+      {false, 8000, 5},
+      {false, 16000, 6},
+      {false, 30000, 7},
+      {false, 30000, 8}}},
     // After a healthy connection, at once, then from the start.
     {"AfterAHealthyConnection",
      {{false, 500, 1}, {false, 1000, 2}, {true, 0, 1}, {false, 500, 2}, {false, 1000, 3}, {true, 0, 1}, {true, 0, 1}}},

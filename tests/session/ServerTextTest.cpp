@@ -44,7 +44,10 @@ const std::vector<HandlerCase> kDecisionTable = {
     {"gift without cmd is ignored", R"({"amount":"1","user":{"name":"a"}})", {}},
     {"gift with null cmd is ignored", R"({"cmd":null,"amount":"1"})", {}},
     {"ack", R"({"cmd":"ack"})", {{"ack", kSysInfo, "", kJoined}}, true},
-    {"ack ignores data and user", R"({"cmd":"ack","data":"x","user":{"name":"a"}})", {{"ack", kSysInfo, "", kJoined}}, true},
+    {"ack ignores data and user",
+     R"({"cmd":"ack","data":"x","user":{"name":"a"}})",
+     {{"ack", kSysInfo, "", kJoined}},
+     true},
     {"ACK is not ack", R"({"cmd":"ACK"})", {}},
     {"rej", R"({"cmd":"rej"})", {}, false, true},
     {"rej with data", R"({"cmd":"rej","data":"x"})", {}, false, true},
@@ -81,8 +84,8 @@ TEST_P(ServerTextDecisions, WhatTheMessageMeans)
         EXPECT_EQ(lines[i].m_strText, c.lines[i].text);
         EXPECT_TRUE(lines[i].m_strTime.empty());
     }
-    const ServerEvent expected = c.refused ? ServerEvent::Refused
-                                 : c.shown ? ServerEvent::Joined
+    const ServerEvent expected = c.refused       ? ServerEvent::Refused
+                                 : c.shown       ? ServerEvent::Joined
                                  : lines.empty() ? ServerEvent::None
                                                  : ServerEvent::Line;
     EXPECT_EQ(message.event, expected);
@@ -129,7 +132,8 @@ TEST_F(ServerText, UnescapedBytes)
         {"raw UTF-8 outside the BMP", "😀", test::Utf8ToAnsi("😀")},
         {"raw UTF-8 whose GB18030 form ends in a backslash", "乗", "\x81\x5C"},
         {"raw GBK", "\xD6\xD0\xCE\xC4", "\xD6\xD0\xCE\xC4"},
-        {"GBK and UTF-8 in one string are kept whole", "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD", "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD"},
+        {"GBK and UTF-8 in one string are kept whole", "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD",
+         "\xD6\xD0\xCE\xC4 \xE4\xB8\xAD"},
         {"an overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},
         {"an encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0\x80"},
         {"beyond U+10FFFF is not UTF-8", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <mutex>
 #include <random>
@@ -82,8 +82,8 @@ TEST_F(Session, JoinAckShowsTheOverlayThenLinesArriveInOrder)
 struct RoomCase {
     const char* listener;  // the demo's listener: "main" offers compression, "plain" does not
     int room;
-    const char* after;     // the line that follows the room's special messages
-    bool bigLine;          // a 100 KiB line comes before it; otherwise only messages to skip
+    const char* after;  // the line that follows the room's special messages
+    bool bigLine;       // a 100 KiB line comes before it; otherwise only messages to skip
 };
 
 class DemoRooms : public Session, public ::testing::WithParamInterface<RoomCase> {};
@@ -128,8 +128,9 @@ TEST_F(Session, ADropShowsTheReconnectLineAndJoinsAgainWithANewUid)
     m_session.SetRoom(9102);  // "ack", two lines, then the server closes
     ASSERT_TRUE(m_session.Start());
     ASSERT_TRUE(m_overlay.WaitFor([](const auto& events) {
-        return std::count_if(events.begin(), events.end(),
-                             [](const RecordedEvent& e) { return e.kind == Kind::Line && e.line.m_strCmd == "ack"; }) >= 3;
+        return std::count_if(events.begin(), events.end(), [](const RecordedEvent& e) {
+                   return e.kind == Kind::Line && e.line.m_strCmd == "ack";
+               }) >= 3;
     }));
     StopOnUiThread();
 
@@ -147,7 +148,9 @@ TEST_F(Session, ADropShowsTheReconnectLineAndJoinsAgainWithANewUid)
     EXPECT_EQ(lines[3].m_strText, texts::kReconnecting);
     EXPECT_EQ(lines[3].m_strCmd, "");
     EXPECT_EQ(lines[7].m_strText, texts::kJoinSuccess);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const BarrageMessage& l) { return l.m_strText == texts::kReconnecting; }), 1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const BarrageMessage& l) { return l.m_strText == texts::kReconnecting; }),
+              1);
     std::lock_guard lock(uidsMutex);
     EXPECT_EQ(std::set<std::string>(uids.begin(), uids.end()).size(), uids.size());  // a new uid per join
     EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
@@ -165,8 +168,8 @@ TEST_F(Session, RefusalFailsOnceWithoutReconnecting)
     EXPECT_EQ(m_overlay.Count(Kind::Hide), 1u);
     EXPECT_EQ(m_overlay.Count(Kind::Show), 0u);
     const std::vector<RecordedEvent> mainEvents = m_main.Events();
-    const auto fail = std::find_if(mainEvents.begin(), mainEvents.end(),
-                                   [](const RecordedEvent& e) { return e.kind == Kind::Fail; });
+    const auto fail =
+        std::find_if(mainEvents.begin(), mainEvents.end(), [](const RecordedEvent& e) { return e.kind == Kind::Fail; });
     ASSERT_NE(fail, mainEvents.end());
     EXPECT_EQ(fail->wParam, 1u);
     EXPECT_EQ(fail->lParam, 0);

@@ -37,14 +37,20 @@ const std::vector<EscapeCase> kEscapes = {
     {"lone high surrogate", R"(\uD83D)", "\x84\x31\xA4\x37"},
     {"lone low surrogate", R"(\uDE00)", "\x84\x31\xA4\x37"},
     {"high surrogate then a letter", R"(\uD83Dx)", "\x84\x31\xA4\x37x"},
-    {"high surrogate then an ASCII escape", R"(\uD83D\u0041)", "\x84\x31\xA4\x37" "A"},
+    {"high surrogate then an ASCII escape", R"(\uD83D\u0041)",
+     "\x84\x31\xA4\x37"
+     "A"},
     {"two highs then a low", R"(\uD83D\uD83D\uDE00)", "\x84\x31\xA4\x37\x94\x39\xFC\x36"},
     {"backslash trail byte", R"(\u661E)", "\x95\x5C"},
     {"backslash trail byte before another escape", R"(\u661E\u6587)", "\x95\x5C\xCE\xC4"},
     {"backslash trail byte before a quote escape", R"(\u661E\")", "\x95\x5C\""},
     {"escaped backslash is not an escape", R"(\\u4E2D)", "\\u4E2D"},
     {"other escapes", R"(\/\n\t\"\\)", "/\n\t\"\\"},
-    {"mixed with raw bytes", "\xD6\xD0" R"(\u6587)" "\xB1\xED", "\xD6\xD0\xCE\xC4\xB1\xED"},
+    {"mixed with raw bytes",
+     "\xD6\xD0"
+     R"(\u6587)"
+     "\xB1\xED",
+     "\xD6\xD0\xCE\xC4\xB1\xED"},
 };
 
 using UnicodeEscapes = test::ServerTextFixture;

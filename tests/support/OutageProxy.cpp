@@ -60,8 +60,8 @@ COutageProxy::COutageProxy(int targetPort) : m_logFile(temporaryLogFile())
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     const std::string port = std::to_string(targetPort);
-    const char* argv[] = {ZANDREL_NODE, ZANDREL_OUTAGE_PROXY, "--target", port.c_str(), "--log", m_logFile.c_str(),
-                          nullptr};
+    const char* argv[] = {ZANDREL_NODE, ZANDREL_OUTAGE_PROXY, "--target", port.c_str(),
+                          "--log",      m_logFile.c_str(),    nullptr};
     const int spawned = posix_spawn(&m_pid, ZANDREL_NODE, &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
@@ -108,7 +108,8 @@ std::string COutageProxy::ReadLine(int timeoutMs)
             m_pending.erase(0, end + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return {};
         pollfd readable{m_fromProxy, POLLIN, 0};

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace zandrel::test {
 
 RecordingWindow::RecordingWindow(COverlayQueue* queue) : m_queue(queue), m_handle(RegisterWindow(*this)) {}

@@ -33,10 +33,7 @@ protected:
         m_session.SetLogLevel(LLL_ERR);
         m_session.SetHost("127.0.0.1");
     }
-    void TearDown() override
-    {
-        StopOnUiThread();
-    }
+    void TearDown() override { StopOnUiThread(); }
 
     // The stop as the main window makes it: on the UI thread, which the worker may be waiting on.
     // It runs on a thread of its own, so that a stop that hangs cannot hang the test: after `bound`
@@ -53,7 +50,8 @@ protected:
             stopped->set_value();
         }).detach();
         if (done.wait_for(bound) != std::future_status::ready) {
-            std::fprintf(stderr, "FATAL: UserStop did not return within %lld s\n", static_cast<long long>(bound.count()));
+            std::fprintf(stderr, "FATAL: UserStop did not return within %lld s\n",
+                         static_cast<long long>(bound.count()));
             std::abort();
         }
     }
@@ -70,8 +68,8 @@ protected:
     std::size_t CountLines(const std::string& text) const
     {
         const std::vector<BarrageMessage> lines = m_overlay.Lines();
-        return static_cast<std::size_t>(
-            std::count_if(lines.begin(), lines.end(), [&](const BarrageMessage& line) { return line.m_strText == text; }));
+        return static_cast<std::size_t>(std::count_if(
+            lines.begin(), lines.end(), [&](const BarrageMessage& line) { return line.m_strText == text; }));
     }
 
     TestUiThread m_ui;

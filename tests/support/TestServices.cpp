@@ -1,7 +1,7 @@
 #include "support/TestServices.h"
 
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -66,8 +66,7 @@ bool WaitForScriptedServerAccepted(const std::string& listener, int count)
 }
 
 // The entries of one of the scripted server's JSON-lines logs that belong to `room`.
-template <typename Entry, typename Read>
-std::vector<Entry> scriptedServerLog(const char* file, int room, Read read)
+template <typename Entry, typename Read> std::vector<Entry> scriptedServerLog(const char* file, int room, Read read)
 {
     std::ifstream log(stateDirectory("ws") + "/" + file);
     const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
@@ -87,9 +86,10 @@ std::vector<Entry> scriptedServerLog(const char* file, int room, Read read)
 std::vector<ReceivedJoin> ScriptedServerJoins(int room)
 {
     return scriptedServerLog<ReceivedJoin>("joins.jsonl", room, [](const Json::Value& entry) {
-        return ReceivedJoin{entry["room"].asInt(),         entry["text"].asString(),   entry["valid"].asBool(),
-                            entry["reason"].asString(),    entry["extensions"].asString(), entry["t"].asInt64(),
-                            entry["connection"].asInt(),   entry["seq"].asInt()};
+        return ReceivedJoin{entry["room"].asInt(),          entry["text"].asString(),
+                            entry["valid"].asBool(),        entry["reason"].asString(),
+                            entry["extensions"].asString(), entry["t"].asInt64(),
+                            entry["connection"].asInt(),    entry["seq"].asInt()};
     });
 }
 

@@ -19,8 +19,7 @@ class CWatchdog {
 public:
     CWatchdog(std::chrono::seconds bound, std::string what)
         : m_what(std::move(what)), m_thread([this, bound] { Watch(bound); })
-    {
-    }
+    {}
     ~CWatchdog()
     {
         {
