@@ -394,6 +394,11 @@ TEST_F(MainWindow, AFailureStaysInTheStatusLine)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_boxes.empty(); }, 20000));
     EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("连接请求被拒绝！"));
     EXPECT_FALSE(m_dialog->DisconnectButton().isVisible());
+    // A state the ended session posted before its end, arriving after it, changes nothing.
+    for (const SessionStatus late : {SessionStatus::Joining, SessionStatus::Connected, SessionStatus::Reconnecting}) {
+        m_dialog->OnWindowMessage(WM_BARRAGE_STATUS, static_cast<WPARAM>(late), ReconnectDetail(1, 500));
+        EXPECT_EQ(m_dialog->StatusLabel().text(), QStringLiteral("连接请求被拒绝！"));
+    }
 }
 
 // What a run leaves behind comes back in the next: the room, and the overlay's look and place.
@@ -466,18 +471,35 @@ TEST_F(MainWindow, CancelledSettingsChangeNothing)
     EXPECT_EQ(m_dialog->Settings(), AppSettings());
 }
 
+// A remembered place is taken only when the whole overlay is on a screen there, not only its
+// top-left corner; otherwise the overlay starts at the screen's right edge.
 TEST_F(MainWindow, APositionOffEveryScreenIsNotRestored)
 {
-    m_dialog.reset();
-    {
-        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"),
-                        QStringLiteral("Zandrel"));
-        store.setValue(QStringLiteral("overlay/x"), 5000);
-        store.setValue(QStringLiteral("overlay/y"), 40);
-    }
-    m_dialog = std::make_unique<CZandrelDlg>();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(m_dialog->Overlay().pos(), QPoint(screen.right() + 1 - 267 - 20, screen.height() / 2 - 444 / 2));
+    const QPoint start(screen.right() + 1 - 267 - 20, screen.height() / 2 - 444 / 2);
+    struct Case {
+        const char* what;
+        QPoint stored;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"off every screen", {5000, 40}, start},
+        {"the right part off the screen", {screen.right() - 100, 40}, start},
+        {"the lower part off the screen", {40, screen.bottom() - 100}, start},
+        {"wholly on the screen", {40, 30}, {40, 30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_dialog.reset();
+        {
+            QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"),
+                            QStringLiteral("Zandrel"));
+            store.setValue(QStringLiteral("overlay/x"), c.stored.x());
+            store.setValue(QStringLiteral("overlay/y"), c.stored.y());
+        }
+        m_dialog = std::make_unique<CZandrelDlg>();
+        EXPECT_EQ(m_dialog->Overlay().pos(), c.expected);
+    }
 }
 
 TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)

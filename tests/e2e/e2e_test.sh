@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end on a real X server (its own Xvfb): a streamer types a room number and presses Enter,
 # the overlay maps at the right edge, lines appear in their colours, the lock handle makes the
-# overlay click-through, and closing the main window ends the program promptly.
+# overlay click-through, a failure box leaves the keyboard where it was, and closing the main window
+# ends the program promptly.
 #   e2e_test.sh <zandrel> <zandrel-demo> <click-target> <work-dir>
 # With SCREENSHOT_DIR set, it also leaves screenshots of the main window and the overlay there.
 set -euo pipefail
@@ -80,6 +81,23 @@ before=$(presses "$work/target.log")
 xdotool mousemove $((inside_x + 5)) $inside_y click 1
 sleep 0.5
 [ "$(presses "$work/target.log")" = "$before" ] || fail "a click on the unlocked overlay reached the window below"
+
+# A failure (a refused room, asked for by another start, as a desktop's shortcut would) shows its box
+# without taking the keyboard: here no window manager decides the focus, so the box itself must not
+# take it. The window that had the keyboard keeps it.
+target_window=$(window_named 'click target' 5) || fail "no click target"
+xdotool windowfocus --sync "$target_window" 2>/dev/null || xdotool windowfocus "$target_window"
+"$zandrel" --connect 902 || fail "--connect 902 failed"
+box=$(window_named 提示 20) || fail "no failure box"
+sleep 0.5
+[ "$(xdotool getwindowfocus)" = "$target_window" ] || fail "the failure box took the keyboard on a bare X server"
+# No window manager here to ask; the box tells any that would be that it is not to be activated.
+xprop -id "$box" _NET_WM_USER_TIME | grep -q "= 0$" ||
+  fail "the failure box does not ask not to be activated: $(xprop -id "$box" _NET_WM_USER_TIME)"
+xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+xdotool key Return
+gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+wait_for 5 gone 提示 || fail "the failure box did not close"
 
 # Closing the main window (Esc) ends the program promptly, the session stopped first.
 xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
