@@ -21,18 +21,13 @@ namespace {
 using namespace zandrel;
 
 // The session's sink, counting the lines it is given.
-class CountingSink final : public ISessionSink {
+class CountingSink final : public CDiscardingSessionSink {
 public:
     bool ToOverlay(OverlayCommand command) override
     {
         lines += command.kind == OverlayCommand::Kind::Line;
         return true;
     }
-    bool WaitUntilOverlayDone() override { return true; }
-    void Status(SessionStatus, LPARAM) override {}
-    void Failed(std::u16string) override {}
-    void CancelWaits() override {}
-    void AllowWaits() override {}
     long lines = 0;
 };
 

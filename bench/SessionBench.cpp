@@ -24,7 +24,7 @@ using Clock = std::chrono::steady_clock;
 
 // Counts the join lines that reach the overlay: one per join the server confirmed.
 // The session's sink, counting the join lines ("ack") it is given.
-struct JoinCounter final : ISessionSink {
+struct JoinCounter final : CDiscardingSessionSink {
     std::atomic<int> joins{0};
     bool ToOverlay(OverlayCommand command) override
     {
@@ -32,11 +32,6 @@ struct JoinCounter final : ISessionSink {
             ++joins;
         return true;
     }
-    bool WaitUntilOverlayDone() override { return true; }
-    void Status(SessionStatus, LPARAM) override {}
-    void Failed(std::u16string) override {}
-    void CancelWaits() override {}
-    void AllowWaits() override {}
 };
 
 double msSince(Clock::time_point start)

@@ -18,7 +18,7 @@ namespace {
 using namespace zandrel;
 
 // Stands in for the session's sink: counts what reaches the overlay.
-struct CountingSink final : ISessionSink {
+struct CountingSink final : CDiscardingSessionSink {
     int lines = 0;
     int shows = 0;
     bool ToOverlay(OverlayCommand command) override
@@ -27,11 +27,6 @@ struct CountingSink final : ISessionSink {
         shows += command.kind == OverlayCommand::Kind::Show;
         return true;
     }
-    bool WaitUntilOverlayDone() override { return true; }
-    void Status(SessionStatus, LPARAM) override {}
-    void Failed(std::u16string) override {}
-    void CancelWaits() override {}
-    void AllowWaits() override {}
 };
 
 }  // namespace

@@ -92,6 +92,13 @@ void takeUser(const Json::Value& root, BarrageMessage& record)
         record.SetUid(std::move(uid.text));
 }
 
+// A message's text: its bytes up to the first NUL, if there is one.
+std::string_view textOf(const char* data, std::size_t length)
+{
+    const void* nul = std::memchr(data, '\0', length);
+    return {data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length};
+}
+
 void logLine(const std::string& name, const std::string& text)
 {
     const std::string line = EscapeControlCharacters(name + ":" + text);
@@ -102,10 +109,8 @@ void logLine(const std::string& name, const std::string& text)
 
 ServerMessage ParseServerText(const char* data, std::size_t length)
 {
-    const void* nul = std::memchr(data, '\0', length);
-    const std::string_view text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
     ServerMessage message;
-    const std::optional<Json::Value> parsed = ParseServerJson(text);
+    const std::optional<Json::Value> parsed = ParseServerJson(textOf(data, length));
     if (!parsed || !parsed->isObject() || parsed->empty())
         return message;
     const Json::Value& root = *parsed;
@@ -147,11 +152,8 @@ ServerMessage ParseServerText(const char* data, std::size_t length)
 
 ServerEvent HandleServerText(const char* data, std::size_t length, ISessionSink& sink)
 {
-    if (lwsl_visible(LLL_NOTICE)) {
-        const void* nul = std::memchr(data, '\0', length);
-        const std::string text(data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : length);
-        lwsl_notice("data %s\n", EscapeControlCharacters(text).c_str());
-    }
+    if (lwsl_visible(LLL_NOTICE))
+        lwsl_notice("data %s\n", EscapeControlCharacters(std::string(textOf(data, length))).c_str());
     ServerMessage message = ParseServerText(data, length);
     switch (message.event) {
     case ServerEvent::Line:

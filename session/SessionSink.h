@@ -33,4 +33,16 @@ public:
     virtual void AllowWaits() = 0;
 };
 
+// A sink that takes everything and keeps nothing, never waiting: the base of sinks that look at one
+// kind of news only (the benchmarks' counters, the fuzzer's).
+class CDiscardingSessionSink : public ISessionSink {
+public:
+    bool ToOverlay(OverlayCommand) override { return true; }
+    bool WaitUntilOverlayDone() override { return true; }
+    void Status(SessionStatus, LPARAM) override {}
+    void Failed(std::u16string) override {}
+    void CancelWaits() override {}
+    void AllowWaits() override {}
+};
+
 }  // namespace zandrel

@@ -16,6 +16,13 @@ constexpr char kPath[] = "/org/freedesktop/portal/desktop";
 constexpr char kInterface[] = "org.freedesktop.portal.GlobalShortcuts";
 constexpr char kRequestInterface[] = "org.freedesktop.portal.Request";
 
+// An object path as portals send it: typed 'o', or as a string ('s') by some.
+QString pathOf(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<QDBusObjectPath>() ? value.value<QDBusObjectPath>().path()
+                                                                      : value.toString();
+}
+
 }  // namespace
 
 // One entry of BindShortcuts' a(sa{sv}).
@@ -196,11 +203,7 @@ void CGlobalShortcutPortal::OnRequestResponse(const QDBusMessage& message)
         return;
     }
     if (m_step == Step::CreatingSession) {
-        const QVariant handle = results.value(QStringLiteral("session_handle"));
-        m_sessionPath =
-            handle.canConvert<QDBusObjectPath>() && handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
-                ? handle.value<QDBusObjectPath>().path()
-                : handle.toString();
+        m_sessionPath = pathOf(results.value(QStringLiteral("session_handle")));
         if (m_sessionPath.isEmpty()) {
             Fail(QStringLiteral("the portal gave no session"));
             return;
@@ -222,11 +225,7 @@ void CGlobalShortcutPortal::OnActivated(const QDBusMessage& message)
     const QList<QVariant> arguments = message.arguments();
     if (arguments.size() < 2)
         return;
-    const QString session =
-        arguments[0].canConvert<QDBusObjectPath>() && arguments[0].metaType() == QMetaType::fromType<QDBusObjectPath>()
-            ? arguments[0].value<QDBusObjectPath>().path()
-            : arguments[0].toString();
-    if (session == m_sessionPath && arguments[1].toString() == QLatin1String(kShortcutId))
+    if (pathOf(arguments[0]) == m_sessionPath && arguments[1].toString() == QLatin1String(kShortcutId))
         emit activated();
 }
 

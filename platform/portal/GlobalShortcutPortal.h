@@ -34,7 +34,8 @@ public:
     void Bind(const QKeySequence& key);
     bool IsBound() const { return m_bound; }
 
-    // The key as the shortcut specification the portals take writes it ("CTRL+ALT+l").
+    // The key as the desktop's shortcut portal takes it ("CTRL+ALT+l": modifiers in capitals, the key by
+    // its XKB name).
     static QString TriggerText(const QKeySequence& key);
 
 signals:

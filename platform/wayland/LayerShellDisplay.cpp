@@ -27,6 +27,7 @@ constexpr uint32_t kCompositorVersion = 4;  // damage in buffer coordinates
 constexpr uint32_t kSeatVersion = 5;
 constexpr uint32_t kShellVersion = 4;
 constexpr int kRemapDelayMs = 1000;
+constexpr int kBufferRetryMs = 16;  // both buffers still with the compositor: look again next frame
 
 Qt::MouseButton QtButton(uint32_t button)
 {
@@ -389,7 +390,7 @@ void CLayerShellDisplay::Draw()
     if (!buffer) {
         m_drawPending = true;  // when the frame is done or a buffer comes back
         if (!m_frame)
-            m_drawTimer.start(kRemapDelayMs / 60);
+            m_drawTimer.start(kBufferRetryMs);
         return;
     }
     m_drawPending = false;
