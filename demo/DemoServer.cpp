@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,7 @@ constexpr std::size_t kBigMessageBytes = 100 * 1024;
 constexpr std::size_t kHugeMessageBytes = 3 * 512 * 1024;
 constexpr std::size_t kSmallFragmentBytes = 1024;
 constexpr std::size_t kFloodQueueDepth = 16;
+constexpr std::chrono::milliseconds kFloodNumberedPeriod{250};
 constexpr std::size_t kMaxSayBytes = 2000;
 
 const lws_protocols kProtocols[] = {
@@ -74,7 +76,9 @@ struct DemoServer::Connection {
     std::size_t offset = 0;
     bool closeWhenDrained = false;
     long messagesLeft = -1;  // -1: no limit
-    unsigned long floodCount = 0;
+    unsigned long floodRepeats = 0;
+    unsigned long floodNumbered = 0;
+    std::chrono::steady_clock::time_point nextNumbered;
     std::vector<unsigned char> frame;
 };
 
@@ -414,9 +418,13 @@ int DemoServer::OnChatWritable(Connection& connection)
 {
     if (connection.behaviour.mode == RoomMode::Flood && connection.joined) {
         while (connection.queue.size() < kFloodQueueDepth) {
-            ++connection.floodCount;
-            connection.queue.push_back(
-                {ChatEvent({"刷屏机器人", "7777", "刷屏第 " + std::to_string(connection.floodCount) + " 条"}), 0});
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= connection.nextNumbered) {
+                connection.nextNumbered = now + kFloodNumberedPeriod;
+                connection.queue.push_back({ChatEvent(FloodNumbered(++connection.floodNumbered)), 0});
+            } else {
+                connection.queue.push_back({ChatEvent(FloodRepeat(++connection.floodRepeats)), 0});
+            }
         }
     }
     if (connection.queue.empty()) {

@@ -78,6 +78,19 @@ const std::vector<ChatLine>& ScriptedLines()
 
 ChatLine ScriptedGift() { return {"土豪", "8888", ""}; }
 
+ChatLine FloodRepeat(unsigned long k)
+{
+    static const ChatLine kRepeats[] = {
+        {"观众甲", "8001", "666"},
+        {"观众乙", "8002", "哈哈哈哈哈哈"},
+        {"观众丙", "8003", "主播好强"},
+        {"观众丁", "8004", "来了来了"},
+    };
+    return kRepeats[(k - 1) % std::size(kRepeats)];
+}
+
+ChatLine FloodNumbered(unsigned long n) { return {"刷屏机器人", "7777", "刷屏第 " + std::to_string(n) + " 条"}; }
+
 ChatLine BigLine(std::size_t bytes)
 {
     static constexpr std::string_view kUnit = "中文弹幕 0123456789 ";  // 4 escapes (24 bytes) + 12

@@ -30,6 +30,11 @@ ChatLine ScriptedGift();
 // A chat line whose text is about `bytes` long on the wire: Chinese and ASCII mixed.
 ChatLine BigLine(std::size_t bytes);
 
+// A flood as real ones look: the same few lines from the same few viewers over and over (the k-th
+// repeat, from 1), and among them numbered lines from a bot (the n-th, from 1), a few a second.
+ChatLine FloodRepeat(unsigned long k);
+ChatLine FloodNumbered(unsigned long n);
+
 // A lively room: chat lines, gifts, emoticon tags, http:// links and now and then a long message.
 class LivelyRoom {
 public:

@@ -5,13 +5,17 @@
 #include <string>
 #include <vector>
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPoint>
+#include <QTextCharFormat>
 #include <QTimer>
 #include <QWidget>
 
 #include "base/WindowMessage.h"
+#include "linerules/LineFilter.h"
+#include "linerules/RepeatMerger.h"
 #include "overlay/BubbleCtrlDlg.h"
 #include "overlay/LineStore.h"
 #include "overlay/UiRichEdit.h"
@@ -19,6 +23,26 @@
 #include "session/OverlayQueue.h"
 
 namespace zandrel {
+
+// How the streamer's rules colour lines: gifts in a colour of their own (and bold) when they are to
+// stand out, and highlighted lines wholly in the highlight colour.
+struct LineLook {
+    static inline const QColor kDefaultGiftColour{255, 128, 0};
+    static inline const QColor kDefaultHighlightColour{255, 230, 0};
+
+    bool giftsStandOut = false;
+    QColor giftColour = kDefaultGiftColour;
+    QColor highlightColour = kDefaultHighlightColour;
+
+    friend bool operator==(const LineLook&, const LineLook&) = default;
+};
+
+// A line that got past the block list, as those who listen (read-aloud, the chat log) hear of it.
+struct PassedLine {
+    ShownLine line;
+    LineVerdict verdict = LineVerdict::Show;  // Show, Highlight, or Hide (only gifts and highlights show)
+    bool merged = false;                      // a repeat, counted in an earlier line
+};
 
 // The overlay: a frameless, semi-transparent, always-on-top tool window at the right edge of the
 // screen, in which the chat lines appear, with the lock handle on its top-right corner. It is
@@ -61,8 +85,10 @@ public:
     // the store's trims, in one edit of the view.
     void AddBarrageMessages(std::vector<BarrageMessage> recs);
     void ShowBarrageMessage(const ShownLine& line);
-    void AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine);
-    void AppendContent(const std::u16string& text);
+    // The title run (name and time) and the message run, in the given formats.
+    void AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine,
+                     const QTextCharFormat& format);
+    void AppendContent(const QString& text, const QTextCharFormat& format);
     void RefreshAllMessages();
 
     const std::vector<ShownLine>& Messages() const { return m_store.Lines(); }
@@ -88,6 +114,24 @@ public:
     // reconnect and its countdown), the same text as the main window's status line; empty hides it.
     void SetStatusStrip(const QString& text);
     const QLabel& StatusStrip() const { return m_statusStrip; }
+
+signals:
+    // Lines the block list kept out of the overlay: how many in the batch just taken.
+    void linesBlocked(int count);
+
+public:
+    // The streamer's rules for lines (block, highlight, only gifts, merged repeats) and their colours.
+    // They apply at once: the stored lines are judged again and shown in the new colours.
+    void SetLineRules(const LineRuleSettings& rules, const LineLook& look);
+    const CLineFilter& Filter() const { return m_filter; }
+    // Who hears of each line that got past the block list, in batches, on the UI thread; nobody
+    // by default.
+    void SetLineListener(std::function<void(const std::vector<PassedLine>&)> listener)
+    {
+        m_lineListener = std::move(listener);
+    }
+    // Empties the overlay: its lines, and what repeats would merge into.
+    void ClearLines();
     // For tests: the clock that stamps lines.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
 
@@ -114,6 +158,11 @@ private:
     void ScheduleDrain();
     void DrainQueue();
     void OnFrame();
+    // The count of a stored line that repeats merged into, shown again in place.
+    void ShowCount(std::uint64_t serial);
+    // The formats of a line's title and text under the current look.
+    QTextCharFormat TitleFormat(const ShownLine& line) const;
+    QTextCharFormat TextFormat(const ShownLine& line) const;
 
     COverlayQueue m_queue;
     CLineStore m_store;
@@ -128,6 +177,11 @@ private:
     QTimer m_frameTimer;  // running while painting is held back until the frame is due
     QElapsedTimer m_sinceFrame;
     std::function<std::time_t()> m_clock;
+    LineRuleSettings m_rules;
+    LineLook m_look;
+    CLineFilter m_filter;
+    CRepeatMerger m_merger;
+    std::function<void(const std::vector<PassedLine>&)> m_lineListener;
     bool m_dragging = false;  // our own move loop, where the window system offers none
     QPoint m_dragOffset;
     HWND m_hWnd;

@@ -1,8 +1,10 @@
-// How the overlay turns a line into text: tag replacement, the time stamp, the line store with its
-// trim, and the title and message runs in the view.
+// How the overlay turns a line into text: tag replacement, the streamer's rules (block, highlight,
+// only gifts, merged repeats), the time stamp, the line store with its trim, and the title and
+// message runs in the view.
 
 #include <ctime>
 
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -13,13 +15,7 @@
 namespace zandrel {
 namespace {
 
-QTextCharFormat runFormat(const QColor& colour, int pointSize)
-{
-    QTextCharFormat format;
-    format.setForeground(colour);
-    format.setFontPointSize(pointSize);
-    return format;
-}
+constexpr std::size_t kShownUidLength = 64;
 
 std::u16string timeStamp(std::time_t now)
 {
@@ -31,6 +27,23 @@ std::u16string timeStamp(std::time_t now)
 }
 
 QString toQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+QStringView view(const std::u16string& text) { return QStringView(text.data(), static_cast<qsizetype>(text.size())); }
+
+// What follows a line's text once repeats have merged into it: " ×12".
+QString countSuffix(int count) { return count > 1 ? QStringLiteral(" \u00D7%1").arg(count) : QString(); }
+
+// Identical lines: the same kind, sender and text.
+std::u16string repeatKey(const ShownLine& line)
+{
+    std::u16string key;
+    key.reserve(line.name.size() + line.text.size() + 2);
+    key += static_cast<char16_t>(u'0' + static_cast<int>(line.kind));
+    key += line.name;
+    key += u'\0';
+    key += line.text;
+    return key;
+}
 
 }  // namespace
 
@@ -45,31 +58,91 @@ void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
 {
     // The store first, line by line as the rule goes: more than the store's limit trims it to the
     // newest, and the line that triggers the trim is shown at once. Each line is converted here,
-    // once: tags replaced in the code page, then UTF-16, cut as it will be shown.
+    // once: tags replaced in the code page, then UTF-16, cut as it will be shown. The streamer's
+    // rules judge it as it will be shown.
     std::size_t added = 0;
     bool trimmed = false;
+    int blocked = 0;
+    std::vector<std::uint64_t> grown;  // earlier lines that repeats merged into
+    std::vector<PassedLine> passed;
     for (BarrageMessage& rec : recs) {
         const std::string text = ReplaceImgTags(std::move(rec.m_strText));
         if (text.empty())
             continue;
-        trimmed |= m_store.Add({CutForDisplay(rec.m_strName, kShownNameLength), CutForDisplay(text, kShownTextLength),
-                                timeStamp(m_clock())});
+        ShownLine line{CutForDisplay(rec.m_strName, kShownNameLength), CutForDisplay(text, kShownTextLength), {},
+                       CutForDisplay(rec.m_strUid, kShownUidLength), rec.m_kind};
+        KeepInOneParagraph(line.name);
+        KeepInOneParagraph(line.text);
+        const LineVerdict verdict =
+            m_filter.PassesAll() ? LineVerdict::Show
+                                 : m_filter.Judge(line.kind, view(line.name), view(line.uid), view(line.text));
+        if (verdict == LineVerdict::Block) {
+            ++blocked;
+            continue;
+        }
+        const std::time_t now = m_clock();
+        line.shownAt = now;
+        line.highlighted = verdict == LineVerdict::Highlight;
+        if (verdict == LineVerdict::Hide) {
+            if (m_lineListener)
+                passed.push_back({std::move(line), verdict, false});
+            continue;
+        }
+        if (m_rules.mergeRepeats && line.kind != LineKind::Own) {
+            if (const auto into = m_merger.Merge(repeatKey(line), m_store.NextSerial(), now, m_rules.mergeSeconds,
+                                                 m_store.FirstSerial())) {
+                ++m_store.At(*into).count;
+                grown.push_back(*into);
+                if (m_lineListener)
+                    passed.push_back({std::move(line), verdict, true});
+                continue;
+            }
+        }
+        line.time = timeStamp(now);
+        if (m_lineListener)
+            passed.push_back({line, verdict, false});
+        trimmed |= m_store.Add(std::move(line));
         ++added;
     }
-    if (added == 0)
-        return;
-    // Then the view, in one edit: after a trim it is rebuilt from what the store kept, so lines
-    // that a later trim in the same batch drops are never laid out.
-    QTextCursor edit(m_richEdit.document());
-    edit.beginEditBlock();
-    if (trimmed) {
-        RefreshAllMessages();
-    } else {
-        const std::vector<ShownLine>& lines = m_store.Lines();
-        for (auto it = lines.end() - static_cast<std::ptrdiff_t>(added); it != lines.end(); ++it)
-            ShowBarrageMessage(*it);
+    if (added > 0 || !grown.empty()) {
+        // Then the view, in one edit: after a trim it is rebuilt from what the store kept, so lines
+        // that a later trim in the same batch drops are never laid out.
+        QTextCursor edit(m_richEdit.document());
+        edit.beginEditBlock();
+        if (trimmed) {
+            RefreshAllMessages();
+        } else {
+            // Counts of lines shown before this batch; the new ones show theirs as they are laid out.
+            const std::uint64_t firstNew = m_store.NextSerial() - added;
+            for (const std::uint64_t serial : grown)
+                if (serial < firstNew)
+                    ShowCount(serial);
+            const std::vector<ShownLine>& lines = m_store.Lines();
+            for (auto it = lines.end() - static_cast<std::ptrdiff_t>(added); it != lines.end(); ++it)
+                ShowBarrageMessage(*it);
+        }
+        edit.endEditBlock();
     }
-    edit.endEditBlock();
+    if (blocked > 0)
+        emit linesBlocked(blocked);
+    if (m_lineListener && !passed.empty())
+        m_lineListener(passed);
+}
+
+void CBubbleDlg::ShowCount(std::uint64_t serial)
+{
+    // Each line is two paragraphs, its title's and its text's (see KeepInOneParagraph), in the
+    // store's order: the text of the line at index i is paragraph 2i + 1. The count follows the
+    // text to the paragraph's end.
+    const ShownLine& line = m_store.At(serial);
+    const QTextBlock block =
+        m_richEdit.document()->findBlockByNumber(static_cast<int>(2 * m_store.IndexOf(serial) + 1));
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + static_cast<int>(line.text.size()));
+    cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+    cursor.insertText(countSuffix(line.count), TextFormat(line));
 }
 
 void CBubbleDlg::ShowBarrageMessage(const ShownLine& line)
@@ -78,23 +151,47 @@ void CBubbleDlg::ShowBarrageMessage(const ShownLine& line)
     // Both runs in one edit block, so that the view lays out once per line.
     QTextCursor batch(m_richEdit.document());
     batch.beginEditBlock();
-    AppendTitle(line.name, line.time, bNewLine);
-    AppendContent(line.text);
+    AppendTitle(line.name, line.time, bNewLine, TitleFormat(line));
+    AppendContent(toQString(line.text) + countSuffix(line.count), TextFormat(line));
     batch.endEditBlock();
 }
 
-void CBubbleDlg::AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine)
+void CBubbleDlg::AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine,
+                             const QTextCharFormat& format)
 {
     std::u16string title = bNewLine ? u"\n" : u"";
     title += name;
     title += u' ';
     title += time;
-    m_richEdit.AppendText(toQString(title), runFormat(kTitleColour, m_nTextPointSize));
+    m_richEdit.AppendText(toQString(title), format);
 }
 
-void CBubbleDlg::AppendContent(const std::u16string& text)
+void CBubbleDlg::AppendContent(const QString& text, const QTextCharFormat& format)
 {
-    m_richEdit.AppendText(toQString(text), runFormat(kMessageColour, m_nTextPointSize));
+    m_richEdit.AppendText(text, format);
+}
+
+QTextCharFormat CBubbleDlg::TitleFormat(const ShownLine& line) const
+{
+    QTextCharFormat format = TextFormat(line);
+    if (!line.highlighted && !(line.kind == LineKind::Gift && m_look.giftsStandOut))
+        format.setForeground(kTitleColour);
+    return format;
+}
+
+QTextCharFormat CBubbleDlg::TextFormat(const ShownLine& line) const
+{
+    QTextCharFormat format;
+    format.setFontPointSize(m_nTextPointSize);
+    if (line.highlighted) {
+        format.setForeground(m_look.highlightColour);
+    } else if (line.kind == LineKind::Gift && m_look.giftsStandOut) {
+        format.setForeground(m_look.giftColour);
+        format.setFontWeight(QFont::Bold);
+    } else {
+        format.setForeground(kMessageColour);
+    }
+    return format;
 }
 
 void CBubbleDlg::RefreshAllMessages()
@@ -102,6 +199,38 @@ void CBubbleDlg::RefreshAllMessages()
     m_richEdit.ClearText();
     for (const ShownLine& line : m_store.Lines())
         ShowBarrageMessage(line);
+}
+
+void CBubbleDlg::SetLineRules(const LineRuleSettings& rules, const LineLook& look)
+{
+    const bool rulesChanged = rules != m_rules;
+    if (!rulesChanged && look == m_look)
+        return;
+    m_look = look;
+    if (rulesChanged) {
+        m_rules = rules;
+        m_filter = CLineFilter(rules);
+        // The stored lines under the new rules: those now blocked or hidden go, the highlights
+        // follow the lists. Merged counts stay; later repeats start lines of their own.
+        std::vector<ShownLine> kept;
+        for (ShownLine line : m_store.Lines()) {
+            const LineVerdict verdict = m_filter.Judge(line.kind, view(line.name), view(line.uid), view(line.text));
+            if (verdict == LineVerdict::Block || verdict == LineVerdict::Hide)
+                continue;
+            line.highlighted = verdict == LineVerdict::Highlight;
+            kept.push_back(std::move(line));
+        }
+        m_store.Replace(std::move(kept));
+        m_merger.Clear();
+    }
+    RefreshAllMessages();
+}
+
+void CBubbleDlg::ClearLines()
+{
+    m_store.Replace({});
+    m_merger.Clear();
+    m_richEdit.ClearText();
 }
 
 }  // namespace zandrel

@@ -23,4 +23,11 @@ std::u16string CutForDisplay(std::string_view text, std::size_t limit)
     return wide;
 }
 
+void KeepInOneParagraph(std::u16string& text)
+{
+    for (char16_t& ch : text)
+        if (ch == u'\n' || ch == u'\r' || ch == u'\u2029' || ch == u'\uFDD0' || ch == u'\uFDD1')
+            ch = u'\u2028';
+}
+
 }  // namespace zandrel

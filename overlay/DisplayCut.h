@@ -17,4 +17,9 @@ inline constexpr std::size_t kShownTextLength = 1023;
 // as the cut can keep, so a 1 MiB line costs what a short one does.
 std::u16string CutForDisplay(std::string_view text, std::size_t limit);
 
+// `text` with every character that would start a new paragraph in the view (line feed, carriage
+// return, the paragraph separator) turned into a line separator, one for one: the text still breaks
+// where it did, and each line of the overlay stays two paragraphs, its title's and its text's.
+void KeepInOneParagraph(std::u16string& text);
+
 }  // namespace zandrel

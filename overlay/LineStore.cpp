@@ -10,6 +10,7 @@ bool CLineStore::Add(ShownLine line)
         trimmed = true;
     }
     m_lines.push_back(std::move(line));
+    ++m_nextSerial;
     return trimmed;
 }
 

@@ -143,6 +143,7 @@ bool CBarrage::WaitBeforeReconnect()
         BarrageMessage record;
         record.SetName(texts::kSystemMessage);
         record.SetText(texts::kReconnecting);
+        record.m_kind = LineKind::Own;
         m_sink.ToOverlay({OverlayCommand::Kind::Line, std::move(record)});
     }
     m_sink.Status(SessionStatus::Reconnecting, ReconnectDetail(m_backoff.Attempt(), delay.count()));

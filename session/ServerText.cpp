@@ -126,11 +126,13 @@ ServerMessage ParseServerText(const char* data, std::size_t length)
         record.SetText(texts::kGiftText);
         message.event = ServerEvent::Line;
         message.gift = true;
+        record.m_kind = LineKind::Gift;
         return message;
     }
     if (cmd.text == "ack") {
         record.SetName(texts::kSystemInfo);
         record.SetText(texts::kJoinSuccess);
+        record.m_kind = LineKind::Own;
         message.event = ServerEvent::Joined;
         return message;
     }

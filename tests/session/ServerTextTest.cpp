@@ -83,6 +83,8 @@ TEST_P(ServerTextDecisions, WhatTheMessageMeans)
         EXPECT_EQ(lines[i].m_strUid, c.lines[i].uid);
         EXPECT_EQ(lines[i].m_strText, c.lines[i].text);
         EXPECT_TRUE(lines[i].m_strTime.empty());
+        const LineKind kind = c.lines[i].text == kGift ? LineKind::Gift : c.shown ? LineKind::Own : LineKind::Chat;
+        EXPECT_EQ(lines[i].m_kind, kind);
     }
     const ServerEvent expected = c.refused       ? ServerEvent::Refused
                                  : c.shown       ? ServerEvent::Joined

@@ -147,6 +147,7 @@ TEST_F(Session, ADropShowsTheReconnectLineAndJoinsAgainWithANewUid)
     EXPECT_EQ(lines[3].m_strName, texts::kSystemMessage);
     EXPECT_EQ(lines[3].m_strText, texts::kReconnecting);
     EXPECT_EQ(lines[3].m_strCmd, "");
+    EXPECT_EQ(lines[3].m_kind, LineKind::Own);
     EXPECT_EQ(lines[7].m_strText, texts::kJoinSuccess);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const BarrageMessage& l) { return l.m_strText == texts::kReconnecting; }),
@@ -288,8 +289,17 @@ TEST_F(Session, UserStopDuringAFloodReturnsPromptlyAndKeepsOrder)
         ASSERT_TRUE(m_overlay.WaitForCount(Kind::Line, 30));
         StopOnUiThread();
         const std::vector<BarrageMessage> lines = m_overlay.Lines();
-        for (std::size_t i = 1; i < lines.size(); ++i)
-            ASSERT_EQ(lines[i].m_strText, Utf8ToAnsi("刷屏第 " + std::to_string(i) + " 条"));
+        // After the join: the numbered lines and the repeats, each in its own order, none lost.
+        unsigned long numbered = 0;
+        unsigned long repeats = 0;
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            const demo::ChatLine expected = lines[i].m_strName == Utf8ToAnsi(demo::FloodNumbered(1).name)
+                                                ? demo::FloodNumbered(++numbered)
+                                                : demo::FloodRepeat(++repeats);
+            ASSERT_EQ(lines[i].m_strText, Utf8ToAnsi(expected.text)) << i;
+            ASSERT_EQ(lines[i].m_strName, Utf8ToAnsi(expected.name)) << i;
+        }
+        EXPECT_GE(numbered, 1u);
         EXPECT_NE(lines.back().m_strName, texts::kSystemMessage);
         EXPECT_EQ(m_main.Count(Kind::Fail), 0u);
     }
