@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+#include "speech/SpeechSettings.h"
+
+namespace zandrel {
+
+// Something that reads text aloud, one text at a time. It lives on the reader's thread and is used
+// only there.
+class ISpeechEngine {
+public:
+    virtual ~ISpeechEngine() = default;
+    // Empty when the engine can speak; otherwise why not, as the settings box says it.
+    virtual QString Problem() const = 0;
+    virtual QStringList Voices() const = 0;
+    virtual void Configure(const SpeechSettings& settings) = 0;
+    virtual void Say(const QString& text) = 0;
+    virtual void Stop() = 0;
+
+    // Set by the reader. `onDone` follows each Say once it has ended, read or not; `onProblem`
+    // tells that the engine stopped working.
+    std::function<void()> onDone;
+    std::function<void(const QString&)> onProblem;
+};
+
+// The system's speech: Qt's text-to-speech with the speech-dispatcher engine where there is one,
+// otherwise any engine that is there, speaking Chinese where it has a Chinese voice.
+std::unique_ptr<ISpeechEngine> CreateSystemSpeechEngine();
+
+}  // namespace zandrel

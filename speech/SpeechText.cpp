@@ -1,0 +1,38 @@
+#include "speech/SpeechText.h"
+
+#include <cmath>
+
+#include <QRegularExpression>
+
+namespace zandrel {
+
+QString SpokenText(const QString& pattern, const QString& name, const QString& text, int maxTextLength)
+{
+    static const QRegularExpression kUnspoken(QStringLiteral(R"((?:https?://\S*)|\[表情\])"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    QString said = text;
+    said.replace(kUnspoken, QStringLiteral(" "));
+    said = said.simplified();
+    if (maxTextLength > 0 && said.size() > maxTextLength) {
+        qsizetype keep = maxTextLength;
+        if (said[keep - 1].isHighSurrogate())
+            --keep;
+        said.truncate(keep);
+    }
+    const bool wantsText = pattern.contains(QLatin1String("{text}"));
+    if (wantsText && said.isEmpty())
+        return {};
+    QString out = pattern;
+    out.replace(QLatin1String("{name}"), name.simplified());
+    out.replace(QLatin1String("{text}"), said);
+    return out.trimmed();
+}
+
+double SpeakingSeconds(const QString& text, int rate)
+{
+    constexpr double kCharactersPerSecond = 5.0;
+    constexpr double kPause = 0.3;  // between two lines
+    return kPause + static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(2.0, rate / 10.0));
+}
+
+}  // namespace zandrel

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include "speech/ReadAloud.h"
+#include "speech/SpeechText.h"
+#include "support/ParamNames.h"
+
+namespace zandrel {
+namespace {
+
+struct TextCase {
+    const char* label;
+    QString pattern, name, text;
+    int maxLength;
+    QString expected;
+};
+
+const std::vector<TextCase> kTexts = {
+    {"chat", "{name}说：{text}", "张三", "主播好", 40, "张三说：主播好"},
+    {"gift", "感谢{name}的礼物", "土豪", "送给主播10个仙豆", 40, "感谢土豪的礼物"},
+    {"links are not read", "{text}", "a", "看 http://example.com/a?b=1 这里", 40, "看 这里"},
+    {"https links neither", "{text}", "a", "HTTPS://x.y/z", 40, ""},
+    {"emoticon tags are not read", "{name}说：{text}", "a", "[表情][表情]来了", 40, "a说：来了"},
+    {"a text of only tags says nothing", "{name}说：{text}", "a", "[表情] http://x", 40, ""},
+    {"a long text is cut", "{text}", "a", "一二三四五六七八九十", 4, "一二三四"},
+    {"a cut never splits a pair", "{text}", "a", "ab\U0001F600c", 3, "ab"},
+    {"no cut", "{text}", "a", "一二三四五六七八九十", 0, "一二三四五六七八九十"},
+    {"line breaks read as spaces", "{text}", "a", "one\ntwo\u2028three", 40, "one two three"},
+};
+
+class SpokenTextTable : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(SpokenTextTable, WhatIsRead)
+{
+    const TextCase& c = GetParam();
+    EXPECT_EQ(SpokenText(c.pattern, c.name, c.text, c.maxLength), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SpokenTextTable, ::testing::ValuesIn(kTexts),
+                         [](const auto& instance) { return test::TestName(instance.param.label); });
+
+SpeechItem chat(const char* text, double seconds = 2) { return {text, false, seconds}; }
+SpeechItem gift(const char* text, double seconds = 2) { return {text, true, seconds}; }
+
+std::vector<QString> drain(CSpeechQueue& queue)
+{
+    std::vector<QString> texts;
+    while (const auto item = queue.Start()) {
+        texts.push_back(item->text);
+        queue.Finished();
+    }
+    return texts;
+}
+
+TEST(SpeechQueue, AFloodDropsOldChatFirstAndNeverExceedsTheBacklog)
+{
+    CSpeechQueue queue(10);
+    for (const SpeechItem& item : {chat("c1"), gift("g1"), chat("c2"), chat("c3"), gift("g2")})
+        EXPECT_TRUE(queue.Push(item));
+    EXPECT_DOUBLE_EQ(queue.Backlog(), 10);
+    EXPECT_TRUE(queue.Push(gift("g3")));   // the oldest chat line goes
+    EXPECT_TRUE(queue.Push(chat("c4")));   // the next oldest chat line goes
+    EXPECT_TRUE(queue.Push(gift("g4")));   // and the next
+    EXPECT_TRUE(queue.Push(chat("c5")));   // a new chat line takes the place of the older one
+    EXPECT_TRUE(queue.Push(gift("g5")));   // which goes before a gift does
+    EXPECT_FALSE(queue.Push(chat("c6")));  // only gifts wait: a chat line does not fit
+    EXPECT_TRUE(queue.Push(gift("g6")));   // a gift drops the oldest gift
+    EXPECT_LE(queue.WorstBacklog(), 10);
+    EXPECT_EQ(queue.Dropped(), 7u);
+    EXPECT_EQ(drain(queue), (std::vector<QString>{"g2", "g3", "g4", "g5", "g6"}));
+}
+
+TEST(SpeechQueue, TheLineBeingReadCountsAndIsNeverDropped)
+{
+    CSpeechQueue queue(5);
+    ASSERT_TRUE(queue.Push(chat("long", 4)));
+    ASSERT_EQ(queue.Start()->text, "long");
+    EXPECT_FALSE(queue.Push(chat("c", 2)));  // 4 being read + 2 > 5
+    EXPECT_TRUE(queue.Push(chat("short", 1)));
+    EXPECT_FALSE(queue.Push(gift("g", 2)));  // drops "short", still over: dropped itself
+    queue.Finished();
+    EXPECT_DOUBLE_EQ(queue.Backlog(), 0);
+}
+
+// An engine that records what it is asked and ends a text when the test says so.
+class FakeEngine : public ISpeechEngine {
+public:
+    explicit FakeEngine(QString problem = {}) : m_problem(std::move(problem)) {}
+    QString Problem() const override { return m_problem; }
+    QStringList Voices() const override { return {"v1"}; }
+    void Configure(const SpeechSettings&) override {}
+    void Say(const QString& text) override { said.push_back(text); }
+    void Stop() override
+    {
+        ++stops;
+        onDone();
+    }
+    void Finish() { onDone(); }
+    std::vector<QString> said;
+    int stops = 0;
+
+private:
+    QString m_problem;
+};
+
+TEST(SpeechReader, ReadsOneLineAtATimeAndPauseHoldsTheRest)
+{
+    FakeEngine* engine = nullptr;
+    CSpeechReader reader([&] {
+        auto made = std::make_unique<FakeEngine>();
+        engine = made.get();
+        return made;
+    });
+    reader.Start();
+    reader.Speak({chat("a"), gift("b"), chat("c")});
+    EXPECT_EQ(engine->said, (std::vector<QString>{"a"}));
+    engine->Finish();
+    EXPECT_EQ(engine->said, (std::vector<QString>{"a", "b"}));
+    reader.SetPaused(true);  // "b" is cut short; "c" waits
+    EXPECT_EQ(engine->stops, 1);
+    EXPECT_EQ(engine->said.size(), 2u);
+    reader.SetPaused(false);
+    EXPECT_EQ(engine->said, (std::vector<QString>{"a", "b", "c"}));
+}
+
+TEST(SpeechReader, AnEngineThatCannotSpeakIsToldAndTakesNothing)
+{
+    FakeEngine* engine = nullptr;
+    CSpeechReader reader([&] {
+        auto made = std::make_unique<FakeEngine>("没有可用的语音引擎");
+        engine = made.get();
+        return made;
+    });
+    QSignalSpy status(&reader, &CSpeechReader::engineStatus);
+    reader.Start();
+    reader.Speak({gift("g")});
+    ASSERT_EQ(status.size(), 1);
+    EXPECT_EQ(status[0][0].toString(), "没有可用的语音引擎");
+    EXPECT_TRUE(engine->said.empty());
+    EXPECT_EQ(reader.Queue().Waiting(), 0u);
+}
+
+TEST(ReadAloud, AnEngineThatTakesLongToStartHoldsNeitherTheCallerNorItsLines)
+{
+    // The engine's start waits until the test lets it go: were it made on the caller's thread,
+    // the constructor would never return and the test would hang.
+    std::promise<void> letGo;
+    std::shared_future<void> released = letGo.get_future().share();
+    std::promise<FakeEngine*> made;
+    CReadAloud readAloud([&, released] {
+        released.wait();
+        auto engine = std::make_unique<FakeEngine>();
+        made.set_value(engine.get());
+        return engine;
+    });
+    readAloud.Speak({gift("g1")});
+    readAloud.Speak({chat("c1")});
+    letGo.set_value();
+    FakeEngine* engine = made.get_future().get();
+    QSignalSpy status(&readAloud, &CReadAloud::engineStatus);
+    ASSERT_TRUE(status.wait(5000));
+    EXPECT_TRUE(readAloud.Problem().isEmpty());
+    EXPECT_EQ(readAloud.Voices(), QStringList{"v1"});
+    (void)engine;  // what it said is the reader's business on its own thread
+}
+
+}  // namespace
+}  // namespace zandrel
