@@ -17,6 +17,29 @@ constexpr char kX[] = "overlay/x";
 constexpr char kY[] = "overlay/y";
 constexpr char kHotkey[] = "lock/hotkey";
 constexpr char kRoom[] = "session/lastRoom";
+constexpr char kBlockedSenders[] = "rules/blockedSenders";
+constexpr char kBlockedKeywords[] = "rules/blockedKeywords";
+constexpr char kHighlightedSenders[] = "rules/highlightedSenders";
+constexpr char kHighlightedKeywords[] = "rules/highlightedKeywords";
+constexpr char kRegex[] = "rules/keywordsAreRegex";
+constexpr char kOnlyGifts[] = "rules/onlyGiftsAndHighlights";
+constexpr char kMerge[] = "rules/mergeRepeats";
+constexpr char kMergeSeconds[] = "rules/mergeSeconds";
+constexpr char kHighlightColour[] = "look/highlightColour";
+constexpr char kGiftsStandOut[] = "look/giftsStandOut";
+constexpr char kGiftColour[] = "look/giftColour";
+constexpr char kSpeech[] = "speech/enabled";
+constexpr char kSpeechLines[] = "speech/lines";
+constexpr char kChatTemplate[] = "speech/chatTemplate";
+constexpr char kGiftTemplate[] = "speech/giftTemplate";
+constexpr char kSpeechCut[] = "speech/maxTextLength";
+constexpr char kVoice[] = "speech/voice";
+constexpr char kRate[] = "speech/rate";
+constexpr char kVolume[] = "speech/volume";
+constexpr char kBacklog[] = "speech/maxBacklogSeconds";
+constexpr char kSpeechHotkey[] = "speech/hotkey";
+constexpr char kChatLog[] = "log/enabled";
+constexpr char kKeepLogDays[] = "log/keepDays";
 
 void notice(const QSettings& store, const char* what)
 {
@@ -36,6 +59,74 @@ std::optional<int> integer(const QSettings& store, const char* key, int low, int
         return std::nullopt;
     }
     return value;
+}
+
+void flag(const QSettings& store, const char* key, bool& value, bool& bad)
+{
+    if (const auto number = integer(store, key, 0, 1, bad))
+        value = *number == 1;
+}
+
+void text(const QSettings& store, const char* key, QString& value, int longest, bool& bad)
+{
+    if (!store.contains(QLatin1String(key)))
+        return;
+    const QString read = store.value(QLatin1String(key)).toString();
+    if (read.size() > longest)
+        bad = true;
+    else
+        value = read;
+}
+
+void colour(const QSettings& store, const char* key, QColor& value, bool& bad)
+{
+    if (!store.contains(QLatin1String(key)))
+        return;
+    const QColor read = QColor::fromString(store.value(QLatin1String(key)).toString());
+    if (read.isValid())
+        value = read;
+    else
+        bad = true;
+}
+
+void loadRules(const QSettings& store, AppSettings& settings, bool& bad)
+{
+    LineRuleSettings& rules = settings.rules;
+    text(store, kBlockedSenders, rules.blockedSenders, AppSettings::kMaxListLength, bad);
+    text(store, kBlockedKeywords, rules.blockedKeywords, AppSettings::kMaxListLength, bad);
+    text(store, kHighlightedSenders, rules.highlightedSenders, AppSettings::kMaxListLength, bad);
+    text(store, kHighlightedKeywords, rules.highlightedKeywords, AppSettings::kMaxListLength, bad);
+    flag(store, kRegex, rules.keywordsAreRegex, bad);
+    flag(store, kOnlyGifts, rules.onlyGiftsAndHighlights, bad);
+    flag(store, kMerge, rules.mergeRepeats, bad);
+    if (const auto seconds = integer(store, kMergeSeconds, 1, LineRuleSettings::kMaxMergeSeconds, bad))
+        rules.mergeSeconds = *seconds;
+    colour(store, kHighlightColour, settings.look.highlightColour, bad);
+    flag(store, kGiftsStandOut, settings.look.giftsStandOut, bad);
+    colour(store, kGiftColour, settings.look.giftColour, bad);
+}
+
+void loadSpeech(const QSettings& store, AppSettings& settings, bool& bad)
+{
+    SpeechSettings& speech = settings.speech;
+    flag(store, kSpeech, speech.enabled, bad);
+    if (const auto lines = integer(store, kSpeechLines, 0, 2, bad))
+        speech.lines = static_cast<SpeechSettings::Lines>(*lines);
+    text(store, kChatTemplate, speech.chatTemplate, 200, bad);
+    text(store, kGiftTemplate, speech.giftTemplate, 200, bad);
+    if (const auto cut = integer(store, kSpeechCut, 0, 1000, bad))
+        speech.maxTextLength = *cut;
+    text(store, kVoice, speech.voice, 200, bad);
+    if (const auto rate = integer(store, kRate, -10, 10, bad))
+        speech.rate = *rate;
+    if (const auto volume = integer(store, kVolume, 0, 100, bad))
+        speech.volume = *volume;
+    if (const auto backlog = integer(store, kBacklog, 1, 600, bad))
+        speech.maxBacklogSeconds = *backlog;
+    text(store, kSpeechHotkey, settings.speechHotkey, 64, bad);
+    flag(store, kChatLog, settings.chatLog, bad);
+    if (const auto days = integer(store, kKeepLogDays, 1, AppSettings::kMaxKeepLogDays, bad))
+        settings.keepLogDays = *days;
 }
 
 }  // namespace
@@ -77,6 +168,8 @@ AppSettings LoadSettings(QSettings& store)
         settings.lastRoom = room;
     else if (!room.isEmpty())
         bad = true;
+    loadRules(store, settings, bad);
+    loadSpeech(store, settings, bad);
     if (bad)
         notice(store, "hold values that make no sense; those are the defaults");
     return settings;
@@ -96,6 +189,30 @@ bool SaveSettings(QSettings& store, const AppSettings& settings)
     }
     store.setValue(QLatin1String(kHotkey), settings.hotkey);
     store.setValue(QLatin1String(kRoom), settings.lastRoom);
+    const auto set = [&](const char* key, const QVariant& value) { store.setValue(QLatin1String(key), value); };
+    set(kBlockedSenders, settings.rules.blockedSenders);
+    set(kBlockedKeywords, settings.rules.blockedKeywords);
+    set(kHighlightedSenders, settings.rules.highlightedSenders);
+    set(kHighlightedKeywords, settings.rules.highlightedKeywords);
+    set(kRegex, int(settings.rules.keywordsAreRegex));
+    set(kOnlyGifts, int(settings.rules.onlyGiftsAndHighlights));
+    set(kMerge, int(settings.rules.mergeRepeats));
+    set(kMergeSeconds, settings.rules.mergeSeconds);
+    set(kHighlightColour, settings.look.highlightColour.name());
+    set(kGiftsStandOut, int(settings.look.giftsStandOut));
+    set(kGiftColour, settings.look.giftColour.name());
+    set(kSpeech, int(settings.speech.enabled));
+    set(kSpeechLines, static_cast<int>(settings.speech.lines));
+    set(kChatTemplate, settings.speech.chatTemplate);
+    set(kGiftTemplate, settings.speech.giftTemplate);
+    set(kSpeechCut, settings.speech.maxTextLength);
+    set(kVoice, settings.speech.voice);
+    set(kRate, settings.speech.rate);
+    set(kVolume, settings.speech.volume);
+    set(kBacklog, settings.speech.maxBacklogSeconds);
+    set(kSpeechHotkey, settings.speechHotkey);
+    set(kChatLog, int(settings.chatLog));
+    set(kKeepLogDays, settings.keepLogDays);
     store.sync();
     if (store.status() != QSettings::NoError) {
         notice(store, "cannot be written; they are not kept");

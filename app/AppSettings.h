@@ -6,6 +6,10 @@
 #include <QSize>
 #include <QString>
 
+#include "linerules/LineRules.h"
+#include "overlay/BubbleDlg.h"
+#include "speech/SpeechSettings.h"
+
 class QSettings;
 
 namespace zandrel {
@@ -24,6 +28,10 @@ struct AppSettings {
     static constexpr int kMinOverlayHeight = 200;
     static constexpr int kMaxOverlayHeight = 1600;
     static inline const QString kDefaultHotkey = QStringLiteral("Ctrl+Alt+L");
+    static inline const QString kDefaultSpeechHotkey = QStringLiteral("Ctrl+Alt+P");
+    static constexpr int kDefaultKeepLogDays = 30;
+    static constexpr int kMaxKeepLogDays = 3650;
+    static constexpr int kMaxListLength = 1 << 20;  // characters of a block or highlight list
 
     int fontPointSize = 10;
     int alpha = 160;                        // the overlay's opacity, of 255
@@ -31,6 +39,15 @@ struct AppSettings {
     QString hotkey = kDefaultHotkey;        // portable text, as QKeySequence writes it
     QString lastRoom;                       // digits, or empty
     std::optional<QPoint> overlayPosition;  // where the user left it
+    // What the streamer asked of the room's lines, and how they look.
+    LineRuleSettings rules;
+    LineLook look;
+    // Read-aloud, and the key that pauses and resumes it.
+    SpeechSettings speech;
+    QString speechHotkey = kDefaultSpeechHotkey;
+    // The chat log, and how long its files are kept.
+    bool chatLog = false;
+    int keepLogDays = kDefaultKeepLogDays;
 
     int OpacityPercent() const;
     void SetOpacityPercent(int percent);

@@ -8,8 +8,12 @@
 namespace zandrel {
 
 CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
-                           std::function<void(const AppSettings&)> preview, QWidget* parent)
-    : QDialog(parent), m_original(settings), m_designSize(designSize), m_preview(std::move(preview))
+                           std::function<void(const AppSettings&)> preview, const SettingsContext& context,
+                           QWidget* parent)
+    : QDialog(parent), m_original(settings), m_designSize(designSize), m_preview(std::move(preview)),
+      m_lists(new CListsPage(settings)), m_giftsMerge(new CGiftsMergePage(settings)),
+      m_speech(new CSpeechPage(settings)),
+      m_log(new CLogPage(settings, context.logFolder, context.openLogFolder))
 {
     setWindowTitle(kTitle);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -41,9 +45,27 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* look = new QWidget;
+    look->setLayout(form);
+    m_tabs.addTab(look, QStringLiteral("外观"));
+    m_tabs.addTab(m_lists, CListsPage::kTitle);
+    m_tabs.addTab(m_giftsMerge, CGiftsMergePage::kTitle);
+    m_tabs.addTab(m_speech, CSpeechPage::kTitle);
+    m_tabs.addTab(m_log, CLogPage::kTitle);
+    m_speech->SetEngineStatus(context.speechProblem, context.voices);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addWidget(&m_tabs);
     layout->addWidget(buttons);
+
+    // A list is typed a letter at a time: its rules are compiled and the overlay redrawn once the
+    // typing pauses, not at every key.
+    m_typingPause.setSingleShot(true);
+    m_typingPause.setInterval(300);
+    connect(&m_typingPause, &QTimer::timeout, this, &CSettingsDlg::Changed);
+    connect(m_lists, &CListsPage::changed, this, [this] { m_typingPause.start(); });
+    connect(m_giftsMerge, &CGiftsMergePage::changed, this, &CSettingsDlg::Changed);
+    connect(m_speech, &CSpeechPage::changed, this, &CSettingsDlg::Changed);
+    connect(m_log, &CLogPage::changed, this, &CSettingsDlg::Changed);
 
     for (QSpinBox* box : {&m_fontSize, &m_opacity, &m_width, &m_height})
         connect(box, &QSpinBox::valueChanged, this, &CSettingsDlg::Changed);
@@ -63,6 +85,10 @@ AppSettings CSettingsDlg::Settings() const
     const QKeySequence key = m_hotkey.keySequence();
     if (!key.isEmpty())
         settings.hotkey = key.toString(QKeySequence::PortableText);
+    m_lists->Store(settings);
+    m_giftsMerge->Store(settings);
+    m_speech->Store(settings);
+    m_log->Store(settings);
     return settings;
 }
 
@@ -70,6 +96,13 @@ void CSettingsDlg::SetHotkeyTaken(bool taken)
 {
     m_hotkeyState.setText(kHotkeyTakenText);
     m_hotkeyState.setVisible(taken);
+}
+
+void CSettingsDlg::PreviewNow()
+{
+    if (m_typingPause.isActive())
+        m_typingPause.stop();
+    Changed();
 }
 
 void CSettingsDlg::Changed()
@@ -80,6 +113,7 @@ void CSettingsDlg::Changed()
 
 void CSettingsDlg::reject()
 {
+    m_typingPause.stop();
     if (m_preview)
         m_preview(m_original);
     QDialog::reject();

@@ -6,13 +6,28 @@
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
 
 #include "app/AppSettings.h"
+#include "app/GiftsMergePage.h"
+#include "app/ListsPage.h"
+#include "app/LogPage.h"
+#include "app/SpeechPage.h"
 
 namespace zandrel {
 
-// The settings box: the overlay's text size, opacity and size, and the lock's global hotkey. Each
-// change is shown at once (through `preview`); Cancel puts back what was there. UI thread.
+// What the settings box shows besides the settings: read-aloud's engine and the chat log's folder.
+struct SettingsContext {
+    QString speechProblem;  // null while the engine starts
+    QStringList voices;
+    QString logFolder;
+    std::function<void()> openLogFolder;
+};
+
+// The settings box, a page per feature: the overlay's look and the lock's global hotkey; block and
+// highlight lists; gifts and merged repeats; read-aloud; the chat log. Each change is shown at once
+// (through `preview`; typing in a list waits for a pause); Cancel puts back what was there. UI thread.
 class CSettingsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -21,7 +36,7 @@ public:
 
     // `preview` gets the settings as they are edited; the caller applies them.
     CSettingsDlg(const AppSettings& settings, const QSize& designSize, std::function<void(const AppSettings&)> preview,
-                 QWidget* parent = nullptr);
+                 const SettingsContext& context = {}, QWidget* parent = nullptr);
 
     AppSettings Settings() const;
     // Says whether the hotkey could not be taken (another program holds it).
@@ -33,6 +48,13 @@ public:
     QSpinBox& OverlayHeight() { return m_height; }
     QKeySequenceEdit& Hotkey() { return m_hotkey; }
     QLabel& HotkeyState() { return m_hotkeyState; }
+    QTabWidget& Tabs() { return m_tabs; }
+    CListsPage& Lists() { return *m_lists; }
+    CGiftsMergePage& GiftsMerge() { return *m_giftsMerge; }
+    CSpeechPage& Speech() { return *m_speech; }
+    CLogPage& Log() { return *m_log; }
+    // Shows the preview now rather than after the pause that typing waits for.
+    void PreviewNow();
 
     void reject() override;
 
@@ -42,12 +64,20 @@ private:
     AppSettings m_original;
     QSize m_designSize;
     std::function<void(const AppSettings&)> m_preview;
+    // First, so that it goes last: its first page holds the member controls below, which must
+    // leave it before it deletes its pages.
+    QTabWidget m_tabs;
     QSpinBox m_fontSize;
     QSpinBox m_opacity;
     QSpinBox m_width;
     QSpinBox m_height;
     QKeySequenceEdit m_hotkey;
     QLabel m_hotkeyState;
+    CListsPage* m_lists;  // pages are owned by the tabs
+    CGiftsMergePage* m_giftsMerge;
+    CSpeechPage* m_speech;
+    CLogPage* m_log;
+    QTimer m_typingPause;
 };
 
 }  // namespace zandrel

@@ -8,6 +8,14 @@ CTrayIcon::CTrayIcon(Actions actions, QObject* parent) : QObject(parent), m_acti
 {
     m_lock = m_menu.addAction(kLockText, this, [this] { m_actions.toggleLock(); });
     m_overlay = m_menu.addAction(kShowText, this, [this] { m_actions.toggleOverlay(); });
+    m_speech = m_menu.addAction(kPauseSpeechText, this, [this] {
+        if (m_actions.toggleSpeech)
+            m_actions.toggleSpeech();
+    });
+    m_menu.addAction(kOpenLogFolderText, this, [this] {
+        if (m_actions.openLogFolder)
+            m_actions.openLogFolder();
+    });
     m_menu.addAction(kSettingsText, this, [this] { m_actions.settings(); });
     m_menu.addSeparator();
     m_menu.addAction(kQuitText, this, [this] { m_actions.quit(); });
@@ -24,6 +32,8 @@ void CTrayIcon::UpdateTexts()
 {
     m_lock->setText(m_actions.isLocked() ? kUnlockText : kLockText);
     m_overlay->setText(m_actions.isOverlayShown() ? kHideText : kShowText);
+    m_speech->setVisible(m_actions.isSpeechOn && m_actions.isSpeechOn());
+    m_speech->setText(m_actions.isSpeechPaused && m_actions.isSpeechPaused() ? kResumeSpeechText : kPauseSpeechText);
 }
 
 }  // namespace zandrel

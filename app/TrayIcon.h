@@ -9,7 +9,7 @@
 namespace zandrel {
 
 // The program's icon in the desktop's tray, where it has one: a menu to lock or unlock the overlay,
-// show or hide it, open the settings and quit, reachable while a game keeps the overlay
+// show or hide it, pause or resume read-aloud, open the chat log's folder or the settings, and quit, reachable while a game keeps the overlay
 // click-through. UI thread.
 class CTrayIcon : public QObject {
     Q_OBJECT
@@ -21,7 +21,15 @@ public:
         std::function<void()> toggleOverlay;
         std::function<void()> settings;
         std::function<void()> quit;
+        // Read-aloud's pause (shown while read-aloud is on) and the chat log's folder.
+        std::function<bool()> isSpeechOn;
+        std::function<bool()> isSpeechPaused;
+        std::function<void()> toggleSpeech;
+        std::function<void()> openLogFolder;
     };
+    static inline const QString kPauseSpeechText = QStringLiteral("暂停朗读");
+    static inline const QString kResumeSpeechText = QStringLiteral("继续朗读");
+    static inline const QString kOpenLogFolderText = QStringLiteral("打开聊天记录文件夹");
     static inline const QString kLockText = QStringLiteral("锁定悬浮窗");
     static inline const QString kUnlockText = QStringLiteral("解锁悬浮窗");
     static inline const QString kShowText = QStringLiteral("显示悬浮窗");
@@ -41,6 +49,7 @@ private:
     QMenu m_menu;
     QAction* m_lock;
     QAction* m_overlay;
+    QAction* m_speech;
     QSystemTrayIcon m_icon;
 };
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QToolTip>
 
 #include "app/AboutDlg.h"
@@ -54,8 +55,13 @@ QSettings OpenSettingsStore()
 
 }  // namespace
 
+QString CZandrelDlg::ChatLogFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/logs");
+}
+
 CZandrelDlg::CZandrelDlg(QWidget* parent)
-    : QDialog(parent), m_hWnd(RegisterWindow(*this)), m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd),
+    : QDialog(parent), m_features(ChatLogFolder()), m_hWnd(RegisterWindow(*this)), m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd),
       m_barrage(m_sessionSink), m_editRoom(this), m_btnConnect(QStringLiteral("连接"), this),
       m_btnDisconnect(kDisconnectText, this), m_status(this)
 {
@@ -119,6 +125,18 @@ void CZandrelDlg::OnInitDialog()
     m_bPlaceholder = m_settings.lastRoom.isEmpty();
     m_editRoom.setText(m_bPlaceholder ? kPlaceholder : m_settings.lastRoom);
     UpdateRoomColour();
+    m_features.RemoveOldLogs(m_settings.keepLogDays);
+    connect(&m_bubbleDlg, &CBubbleDlg::linesBlocked, this, [this](int count) {
+        m_nBlocked += count;
+        SetStatus(m_statusLine);
+    });
+    connect(&m_features, &CRoomFeatures::logProblem, this, [this] { SetStatus(m_statusLine); });
+    connect(&m_features, &CRoomFeatures::speechStatus, this, [this](const QString& problem, const QStringList& voices) {
+        if (m_settingsDlg)
+            m_settingsDlg->Speech().SetEngineStatus(problem, voices);
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "zandrel: read-aloud: %s\n", qPrintable(problem));
+    });
     ApplySettings(m_settings);
     if (m_settings.overlayPosition)
         m_bubbleDlg.RestorePosition(*m_settings.overlayPosition);
@@ -141,6 +159,10 @@ void CZandrelDlg::OnInitDialog()
         [this] { m_bubbleDlg.setVisible(!m_bubbleDlg.isVisible()); },
         [this] { OnSettings(); },
         [this] { close(); },
+        [this] { return m_features.SpeechEnabled(); },
+        [this] { return m_features.IsSpeechPaused(); },
+        [this] { m_features.ToggleSpeechPaused(); },
+        [this] { m_features.OpenLogFolder(); },
     });
     m_editRoom.installEventFilter(this);
     // The button holds the focus when the window opens, so the field shows its placeholder.
@@ -209,6 +231,8 @@ void CZandrelDlg::OnConnect()
     EnableControls(false);
     m_bLookingUp = true;
     m_nRoom = RoomNumberFromText(WideToAnsi(room.toStdU16String()));
+    m_nBlocked = 0;
+    m_features.SetRoom(m_nRoom);
     SetStatus(StatusLine::Of(StatusLine::State::LookingUp, m_nRoom));
     const unsigned lookup = ++m_nLookup;
     m_lookup.Start([this, lookup](const CChatServerLookupTask::Result& result) {
@@ -281,6 +305,10 @@ void CZandrelDlg::SetStatus(StatusLine status)
         text += QLatin1Char('\n') +
                 kHotkeyTakenText.arg(
                     QKeySequence(m_settings.hotkey, QKeySequence::PortableText).toString(QKeySequence::NativeText));
+    if (m_nBlocked > 0)
+        text += QStringLiteral("，") + kBlockedText.arg(m_nBlocked);
+    if (!m_features.LogProblem().isEmpty())
+        text += QLatin1Char('\n') + m_features.LogProblem();
     if (text != m_status.text()) {
         m_status.setText(text);
         emit statusChanged(text);
@@ -341,6 +369,14 @@ void CZandrelDlg::ApplySettings(const AppSettings& settings)
 {
     m_bubbleDlg.SetLook(settings.fontPointSize, settings.alpha / 255.0,
                         settings.overlaySize.value_or(CBubbleDlg::DesignSize()));
+    m_bubbleDlg.SetLineRules(settings.rules, settings.look);
+    m_features.Apply(settings);
+    // Lines are passed on only while someone listens: an overlay with neither read-aloud nor the
+    // log copies nothing.
+    if (settings.chatLog || settings.speech.enabled)
+        m_bubbleDlg.SetLineListener([this](const std::vector<PassedLine>& lines) { m_features.OnLines(lines); });
+    else
+        m_bubbleDlg.SetLineListener(nullptr);
 }
 
 void CZandrelDlg::RegisterHotkey()
@@ -403,8 +439,11 @@ void CZandrelDlg::OnSettings()
         m_settingsDlg->activateWindow();
         return;
     }
+    const SettingsContext context{m_features.SpeechProblem(), m_features.Voices(), m_features.LogFolder(),
+                                  [this] { m_features.OpenLogFolder(); }};
     CSettingsDlg box(
-        m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); }, this);
+        m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); }, context,
+        this);
     m_settingsDlg = &box;
     box.SetHotkeyTaken(m_bHotkeyTaken);
     const bool accepted = box.exec() == QDialog::Accepted;
@@ -468,6 +507,10 @@ void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addAction(kSettingsMenuText, this, &CZandrelDlg::OnSettings);
     menu.addAction(kAboutMenuText, this, &CZandrelDlg::OnAbout);
+    menu.addAction(CTrayIcon::kOpenLogFolderText, &m_features, &CRoomFeatures::OpenLogFolder);
+    if (m_features.SpeechEnabled())
+        menu.addAction(m_features.IsSpeechPaused() ? CTrayIcon::kResumeSpeechText : CTrayIcon::kPauseSpeechText,
+                       &m_features, &CRoomFeatures::ToggleSpeechPaused);
     menu.exec(event->globalPos());
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/AppSettings.h"
 #include "app/InstanceCommand.h"
+#include "app/RoomFeatures.h"
 #include "app/StatusText.h"
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookupTask.h"
@@ -46,9 +47,12 @@ public:
     static inline const QString kSettingsMenuText = QStringLiteral("设置(&S)...");
     static inline const QString kDisconnectText = QStringLiteral("断开");
     static inline const QString kHotkeyTakenText = QStringLiteral("全局热键 %1 已被其他程序占用");
+    static inline const QString kBlockedText = QStringLiteral("已屏蔽 %1 条");
     static constexpr int kRoomFontCellHeight = 28;
 
     explicit CZandrelDlg(QWidget* parent = nullptr);
+    // Where the chat log's files go: "logs" in the user's data folder for the program.
+    static QString ChatLogFolder();
     ~CZandrelDlg() override;
 
     HWND Handle() const { return m_hWnd; }
@@ -76,6 +80,9 @@ public:
     CTrayIcon& Tray() { return *m_tray; }
     CBarrage& Session() { return m_barrage; }
     CBubbleDlg& Overlay() { return m_bubbleDlg; }
+    CRoomFeatures& Features() { return m_features; }
+    // Lines the block list kept out since the last connect.
+    long long BlockedCount() const { return m_nBlocked; }
     bool ShowsPlaceholder() const { return m_bPlaceholder; }
     bool LookingUp() const { return m_bLookingUp; }
     // For tests: how a message box is shown (a modal box captioned "提示" by default).
@@ -111,6 +118,8 @@ private:
     void RegisterHotkey();
     void Save();
 
+    // Read-aloud and the chat log hear of the overlay's lines: they outlive the overlay.
+    CRoomFeatures m_features;
     // The overlay comes first: it must outlive the session that sends to it.
     CBubbleDlg m_bubbleDlg;
     std::unique_ptr<IOverlayDisplay> m_overlayDisplay;  // goes before the overlay it shows
@@ -148,6 +157,7 @@ private:
     int m_nReconnectAttempt = 0;
     std::chrono::steady_clock::time_point m_reconnectAt;
     QTimer m_reconnectCountdown;
+    long long m_nBlocked = 0;
 };
 
 }  // namespace zandrel

@@ -30,6 +30,8 @@ inline constexpr UINT WM_BARRAGE_FAIL = kWmUser + 101;
 inline constexpr UINT WM_BARRAGE_DRAIN = kWmUser + 102;
 // What the session does, for the main window's status line: wParam a SessionStatus, lParam its detail.
 inline constexpr UINT WM_BARRAGE_STATUS = kWmUser + 103;
+// The chat log could not write; wParam and lParam 0 (the text waits with the log's owner).
+inline constexpr UINT WM_CHATLOG_PROBLEM = kWmUser + 104;
 
 // A window that receives messages. Called on the UI thread only.
 class IMessageReceiver {

@@ -58,6 +58,29 @@ TEST_F(Settings, WhatIsSavedIsReadBack)
     saved.hotkey = QStringLiteral("Ctrl+Shift+F9");
     saved.lastRoom = QStringLiteral("00123");
     saved.overlayPosition = QPoint(-40, 25);
+    saved.rules.blockedSenders = QStringLiteral("bob\n4242\n");
+    saved.rules.blockedKeywords = QStringLiteral("广告\n[a-z]+=\"; #x");
+    saved.rules.highlightedSenders = QStringLiteral("ann");
+    saved.rules.highlightedKeywords = QStringLiteral("主播\n\n");
+    saved.rules.keywordsAreRegex = true;
+    saved.rules.onlyGiftsAndHighlights = true;
+    saved.rules.mergeRepeats = true;
+    saved.rules.mergeSeconds = 42;
+    saved.look.giftsStandOut = true;
+    saved.look.giftColour = QColor(1, 2, 3);
+    saved.look.highlightColour = QColor(250, 251, 252);
+    saved.speech.enabled = true;
+    saved.speech.lines = SpeechSettings::Lines::All;
+    saved.speech.chatTemplate = QStringLiteral("{name}: {text}");
+    saved.speech.giftTemplate = QStringLiteral("谢谢{name}");
+    saved.speech.maxTextLength = 7;
+    saved.speech.voice = QStringLiteral("cmn");
+    saved.speech.rate = -3;
+    saved.speech.volume = 55;
+    saved.speech.maxBacklogSeconds = 9;
+    saved.speechHotkey = QStringLiteral("Ctrl+Alt+F8");
+    saved.chatLog = true;
+    saved.keepLogDays = 5;
     {
         QSettings store(FileName(), QSettings::IniFormat);
         ASSERT_TRUE(SaveSettings(store, saved));
@@ -75,7 +98,9 @@ TEST_F(Settings, WhatIsSavedIsReadBack)
 TEST_F(Settings, ValuesThatMakeNoSenseGiveTheirDefaults)
 {
     Write("[overlay]\nfontPointSize=99\nopacity=10\nwidth=abc\nheight=500\nx=1\n"
-          "[lock]\nhotkey=\n[session]\nlastRoom=12a\n");
+          "[lock]\nhotkey=\n[session]\nlastRoom=12a\n"
+          "[rules]\nmergeSeconds=0\nmergeRepeats=2\n[look]\ngiftColour=notacolour\n"
+          "[speech]\nlines=3\nrate=11\nvolume=-1\nmaxBacklogSeconds=0\n[log]\nkeepDays=0\n");
     const AppSettings settings = Load();
     EXPECT_EQ(settings.fontPointSize, 10);
     EXPECT_EQ(settings.alpha, 160);
@@ -83,6 +108,10 @@ TEST_F(Settings, ValuesThatMakeNoSenseGiveTheirDefaults)
     EXPECT_FALSE(settings.overlayPosition);  // x without y
     EXPECT_EQ(settings.hotkey, QStringLiteral("Ctrl+Alt+L"));
     EXPECT_TRUE(settings.lastRoom.isEmpty());
+    EXPECT_EQ(settings.rules, LineRuleSettings());
+    EXPECT_EQ(settings.look, LineLook());
+    EXPECT_EQ(settings.speech, SpeechSettings());
+    EXPECT_EQ(settings.keepLogDays, AppSettings::kDefaultKeepLogDays);
 }
 
 // A remembered room is one the room field would take: digits, at most 2147483647.

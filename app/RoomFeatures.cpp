@@ -1,0 +1,165 @@
+#include "app/RoomFeatures.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QKeySequence>
+#include <QUrl>
+
+#include "speech/SpeechText.h"
+
+namespace zandrel {
+
+CRoomFeatures::CRoomFeatures(QString logFolder, CSpeechReader::EngineFactory makeEngine)
+    : m_logFolder(std::move(logFolder)), m_makeEngine(std::move(makeEngine)), m_hWnd(RegisterWindow(*this))
+{
+    connect(&m_pauseKey, &CGlobalHotkey::activated, this, &CRoomFeatures::ToggleSpeechPaused);
+}
+
+CRoomFeatures::~CRoomFeatures()
+{
+    // Unreachable first: the log's last problem (while it flushes) finds no window.
+    UnregisterWindow(m_hWnd);
+}
+
+void CRoomFeatures::Apply(const AppSettings& settings)
+{
+    m_settings = settings;
+    if (settings.speech.enabled && !m_readAloud) {
+        m_readAloud = std::make_unique<CReadAloud>(m_makeEngine);
+        connect(m_readAloud.get(), &CReadAloud::engineStatus, this, &CRoomFeatures::speechStatus);
+    }
+    if (m_readAloud) {
+        m_readAloud->Configure(settings.speech);
+        if (!settings.speech.enabled && m_readAloud->IsPaused())
+            m_readAloud->SetPaused(false);
+    }
+    RegisterPauseKey();
+
+    if (settings.chatLog && !m_chatLog) {
+        const HWND window = m_hWnd;
+        m_chatLog = std::make_unique<CChatLog>(
+            std::filesystem::path(m_logFolder.toStdString()), [notice = m_logNotice, window](const std::string& what) {
+                // On the log's thread: standard error now, the status line through the UI thread.
+                std::fprintf(stderr, "zandrel: the chat log cannot be written: %s\n", what.c_str());
+                {
+                    std::lock_guard lock(notice->mutex);
+                    notice->text = what;
+                }
+                PostWindowMessage(window, WM_CHATLOG_PROBLEM, 0, 0);
+            });
+        m_chatLog->SetRoom(m_room);
+    } else if (!settings.chatLog && m_chatLog) {
+        m_chatLog.reset();  // writes what it has and ends
+        m_logProblem.clear();
+        emit logProblem(m_logProblem);
+    }
+}
+
+void CRoomFeatures::SetRoom(int room)
+{
+    m_room = room;
+    if (m_chatLog)
+        m_chatLog->SetRoom(room);
+}
+
+void CRoomFeatures::RemoveOldLogs(int keepDays)
+{
+    zandrel::RemoveOldLogs(std::filesystem::path(m_logFolder.toStdString()), keepDays,
+                           std::filesystem::file_time_type::clock::now());
+}
+
+void CRoomFeatures::OnLines(const std::vector<PassedLine>& lines)
+{
+    if (m_chatLog)
+        LogLines(lines);
+    if (m_readAloud && m_settings.speech.enabled)
+        SpeakLines(lines);
+}
+
+void CRoomFeatures::LogLines(const std::vector<PassedLine>& lines)
+{
+    // Every line that got past the block list, repeats and hidden chat included: the log is the
+    // room's record, the overlay's rules are how it is shown.
+    std::vector<LogLine> out;
+    out.reserve(lines.size());
+    for (const PassedLine& passed : lines)
+        out.push_back({passed.line.shownAt, passed.line.name, passed.line.text, passed.line.kind == LineKind::Gift});
+    m_chatLog->Write(std::move(out));
+}
+
+void CRoomFeatures::SpeakLines(const std::vector<PassedLine>& lines)
+{
+    const SpeechSettings& speech = m_settings.speech;
+    std::vector<SpeechItem> items;
+    for (const PassedLine& passed : lines) {
+        const ShownLine& line = passed.line;
+        // What is shown once: no hidden lines, no repeats, not the session's own news.
+        if (passed.merged || passed.verdict == LineVerdict::Hide || line.kind == LineKind::Own)
+            continue;
+        const bool gift = line.kind == LineKind::Gift;
+        const bool highlight = passed.verdict == LineVerdict::Highlight;
+        const bool wanted = gift || (highlight && speech.lines != SpeechSettings::Lines::Gifts) ||
+                            speech.lines == SpeechSettings::Lines::All;
+        if (!wanted)
+            continue;
+        const QString text = SpokenText(gift ? speech.giftTemplate : speech.chatTemplate,
+                                        QString::fromStdU16String(line.name), QString::fromStdU16String(line.text),
+                                        speech.maxTextLength);
+        if (!text.isEmpty())
+            items.push_back({text, gift || highlight, SpeakingSeconds(text, speech.rate)});
+    }
+    m_readAloud->Speak(std::move(items));
+}
+
+void CRoomFeatures::ToggleSpeechPaused()
+{
+    if (!m_readAloud)
+        return;
+    m_readAloud->SetPaused(!m_readAloud->IsPaused());
+    emit speechPausedChanged(m_readAloud->IsPaused());
+}
+
+void CRoomFeatures::RegisterPauseKey()
+{
+    const QString wanted = m_settings.speech.enabled ? m_settings.speechHotkey : QString();
+    if (wanted == m_pauseKeyHeld)
+        return;
+    m_pauseKey.Unregister();
+    m_pauseKeyHeld.clear();
+    m_pauseKeyTaken = false;
+    if (wanted.isEmpty())
+        return;
+    const CGlobalHotkey::Result result = m_pauseKey.Register(QKeySequence(wanted, QKeySequence::PortableText));
+    m_pauseKeyTaken = result == CGlobalHotkey::Result::Taken;
+    if (result == CGlobalHotkey::Result::Registered)
+        m_pauseKeyHeld = wanted;
+    else if (m_pauseKeyTaken)
+        std::fprintf(stderr, "zandrel: the hotkey %s is taken by another program\n", qPrintable(wanted));
+}
+
+void CRoomFeatures::OpenLogFolder()
+{
+    QDir().mkpath(m_logFolder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_logFolder));
+}
+
+LRESULT CRoomFeatures::OnWindowMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_CHATLOG_PROBLEM)
+        return 0;
+    std::string text;
+    {
+        std::lock_guard lock(m_logNotice->mutex);
+        text = m_logNotice->text;
+    }
+    if (!m_chatLog)
+        return 1;  // turned off since
+    m_logProblem = kLogProblemText.arg(QString::fromStdString(text));
+    emit logProblem(m_logProblem);
+    return 1;
+}
+
+}  // namespace zandrel

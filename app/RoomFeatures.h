@@ -1,0 +1,84 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <QObject>
+#include <QString>
+
+#include "app/AppSettings.h"
+#include "base/WindowMessage.h"
+#include "chatlog/ChatLog.h"
+#include "overlay/BubbleDlg.h"
+#include "platform/GlobalHotkey.h"
+#include "speech/ReadAloud.h"
+
+namespace zandrel {
+
+// What the streamer turns on for the room's lines beyond the overlay: read-aloud (with its pause
+// key) and the chat log. Each starts when it is first turned on, so that a streamer who never uses
+// them never starts a speech server nor writes a file. It hears of lines through the overlay's
+// listener. UI thread; the log's thread reaches it with WM_CHATLOG_PROBLEM.
+class CRoomFeatures : public QObject, public IMessageReceiver {
+    Q_OBJECT
+public:
+    static inline const QString kLogProblemText = QStringLiteral("聊天记录无法写入：%1");
+
+    // `logFolder` holds the chat log's files; `makeEngine` makes read-aloud's engine.
+    CRoomFeatures(QString logFolder, CSpeechReader::EngineFactory makeEngine = CreateSystemSpeechEngine);
+    ~CRoomFeatures() override;
+
+    void Apply(const AppSettings& settings);
+    // The room whose lines come next.
+    void SetRoom(int room);
+    void OnLines(const std::vector<PassedLine>& lines);
+    // Removes the log files older than the settings keep them.
+    void RemoveOldLogs(int keepDays);
+
+    bool SpeechEnabled() const { return m_settings.speech.enabled; }
+    bool IsSpeechPaused() const { return m_readAloud && m_readAloud->IsPaused(); }
+    void ToggleSpeechPaused();
+    // Null while the engine starts or read-aloud has never been on.
+    QString SpeechProblem() const { return m_readAloud ? m_readAloud->Problem() : QString(); }
+    QStringList Voices() const { return m_readAloud ? m_readAloud->Voices() : QStringList(); }
+    CReadAloud* ReadAloud() { return m_readAloud.get(); }
+    CChatLog* ChatLog() { return m_chatLog.get(); }
+    const QString& LogFolder() const { return m_logFolder; }
+    void OpenLogFolder();
+    // The log's problem, once it has one (the status line shows it).
+    const QString& LogProblem() const { return m_logProblem; }
+    bool IsPauseKeyTaken() const { return m_pauseKeyTaken; }
+
+    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+signals:
+    void speechStatus(const QString& problem, const QStringList& voices);
+    void speechPausedChanged(bool paused);
+    void logProblem(const QString& text);
+
+private:
+    void SpeakLines(const std::vector<PassedLine>& lines);
+    void LogLines(const std::vector<PassedLine>& lines);
+    void RegisterPauseKey();
+
+    QString m_logFolder;
+    CSpeechReader::EngineFactory m_makeEngine;
+    AppSettings m_settings;
+    int m_room = 0;
+    std::unique_ptr<CReadAloud> m_readAloud;
+    std::unique_ptr<CChatLog> m_chatLog;
+    CGlobalHotkey m_pauseKey;
+    QString m_pauseKeyHeld;  // the key now grabbed, if any
+    bool m_pauseKeyTaken = false;
+    QString m_logProblem;
+    // The log thread's problem text, waiting for the UI thread.
+    struct LogNotice {
+        std::mutex mutex;
+        std::string text;
+    };
+    std::shared_ptr<LogNotice> m_logNotice = std::make_shared<LogNotice>();
+    HWND m_hWnd;
+};
+
+}  // namespace zandrel
