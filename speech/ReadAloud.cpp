@@ -74,6 +74,7 @@ CReadAloud::CReadAloud(CSpeechReader::EngineFactory makeEngine)
     connect(m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
     // Queued: the reader's signals come from the speech thread.
     connect(m_reader, &CSpeechReader::engineStatus, this, [this](const QString& problem, const QStringList& voices) {
+        m_started = true;
         m_problem = problem;
         m_voices = voices;
         emit engineStatus(problem, voices);

@@ -62,6 +62,8 @@ public:
     void Speak(std::vector<SpeechItem> items);
     void SetPaused(bool paused);
     bool IsPaused() const { return m_paused; }
+    // Whether the engine has said whether it can speak.
+    bool IsStarted() const { return m_started; }
     // Empty while the engine speaks or before it has started.
     const QString& Problem() const { return m_problem; }
     const QStringList& Voices() const { return m_voices; }
@@ -77,6 +79,7 @@ private:
     QThread* m_thread;
     CSpeechReader* m_reader;  // lives on m_thread; deleted there when it ends
     bool m_paused = false;
+    bool m_started = false;
     QString m_problem;
     QStringList m_voices;
     double m_worst = 0;
