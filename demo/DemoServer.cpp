@@ -23,7 +23,7 @@ constexpr std::size_t kBigMessageBytes = 100 * 1024;
 constexpr std::size_t kHugeMessageBytes = 3 * 512 * 1024;
 constexpr std::size_t kSmallFragmentBytes = 1024;
 constexpr std::size_t kFloodQueueDepth = 16;
-constexpr std::chrono::milliseconds kFloodNumberedPeriod{250};
+constexpr std::chrono::milliseconds kFloodNumberedPeriod{2000};
 constexpr std::size_t kMaxSayBytes = 2000;
 
 const lws_protocols kProtocols[] = {

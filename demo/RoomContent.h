@@ -31,7 +31,7 @@ ChatLine ScriptedGift();
 ChatLine BigLine(std::size_t bytes);
 
 // A flood as real ones look: the same few lines from the same few viewers over and over (the k-th
-// repeat, from 1), and among them numbered lines from a bot (the n-th, from 1), a few a second.
+// repeat, from 1), and among them numbered lines from a bot (the n-th, from 1), one every two seconds.
 ChatLine FloodRepeat(unsigned long k);
 ChatLine FloodNumbered(unsigned long n);
 

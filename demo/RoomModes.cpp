@@ -39,7 +39,8 @@ std::string RoomModesHelp()
            "  904        one message of 1.5 MiB, then one good line\n"
            "  905        a 100 KiB message in 1 KiB fragments, then one good line\n"
            "  906        the same 100 KiB message in one frame, then one good line\n"
-           "  907        a flood: lines as fast as the connection takes them\n"
+           "  907        a flood: a few lines repeated as fast as the connection takes them, a numbered\n"
+           "             line among them every two seconds\n"
            "  9100-9199  \"ack\", the first (room - 9100) scripted lines, then close\n";
 }
 

@@ -65,6 +65,7 @@ public:
     static constexpr std::size_t kDrainChunk = 128;  // commands laid out together
     static inline const QColor kTitleColour{10, 160, 255};
     static inline const QColor kMessageColour{252, 252, 252};
+    static inline const QColor kCountColour{255, 170, 80};  // a merged line's count
 
     CBubbleDlg();
     ~CBubbleDlg() override;
@@ -163,6 +164,7 @@ private:
     // The formats of a line's title and text under the current look.
     QTextCharFormat TitleFormat(const ShownLine& line) const;
     QTextCharFormat TextFormat(const ShownLine& line) const;
+    QTextCharFormat CountFormat(const ShownLine& line) const;
 
     COverlayQueue m_queue;
     CLineStore m_store;

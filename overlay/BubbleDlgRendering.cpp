@@ -142,7 +142,7 @@ void CBubbleDlg::ShowCount(std::uint64_t serial)
     QTextCursor cursor(block);
     cursor.setPosition(block.position() + static_cast<int>(line.text.size()));
     cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-    cursor.insertText(countSuffix(line.count), TextFormat(line));
+    cursor.insertText(countSuffix(line.count), CountFormat(line));
 }
 
 void CBubbleDlg::ShowBarrageMessage(const ShownLine& line)
@@ -152,7 +152,9 @@ void CBubbleDlg::ShowBarrageMessage(const ShownLine& line)
     QTextCursor batch(m_richEdit.document());
     batch.beginEditBlock();
     AppendTitle(line.name, line.time, bNewLine, TitleFormat(line));
-    AppendContent(toQString(line.text) + countSuffix(line.count), TextFormat(line));
+    AppendContent(toQString(line.text), TextFormat(line));
+    if (line.count > 1)
+        AppendContent(countSuffix(line.count), CountFormat(line));
     batch.endEditBlock();
 }
 
@@ -191,6 +193,15 @@ QTextCharFormat CBubbleDlg::TextFormat(const ShownLine& line) const
     } else {
         format.setForeground(kMessageColour);
     }
+    return format;
+}
+
+QTextCharFormat CBubbleDlg::CountFormat(const ShownLine& line) const
+{
+    // In a colour of its own and bold, so that a merged line reads as one that many people said.
+    QTextCharFormat format = TextFormat(line);
+    format.setForeground(kCountColour);
+    format.setFontWeight(QFont::Bold);
     return format;
 }
 

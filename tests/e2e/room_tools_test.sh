@@ -1,0 +1,164 @@
+#!/bin/bash
+# The room's tools end to end on a desktop (openbox, xcompmgr, a game window of another program
+# holding the keyboard), with the real binary and the demo service, checked from the screen and
+# from the disk:
+#   - with 观众19 and 观众20 highlighted (green) and 观众20 blocked, room 900's last lines show one green line
+#     (title and text), where without the block they show two; the gift stands out in its own
+#     colour (magenta);
+#   - the chat log holds the room's lines in order, in UTF-8, without the blocked viewer's;
+#   - in the flood of room 907 with repeats merged, counts grow in place: between two looks the
+#     rows that hold counts stay while the counts change; without merging there are none.
+#   room_tools_test.sh <zandrel> <zandrel-demo> <click-target> <work-dir>
+# With SCREENSHOT_DIR set, it leaves screenshots of the desktop there.
+set -euo pipefail
+
+zandrel=$1 demo=$2 target=$3 work=$4
+mkdir -p "$work"
+rm -rf "${work:?}"/*
+source "$(dirname "$0")/lib.sh"
+export XDG_DATA_HOME="$work/data"
+
+keep_screenshot() {
+  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
+  mkdir -p "$SCREENSHOT_DIR"
+  screenshot "$SCREENSHOT_DIR/$1"
+}
+focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+
+# What the streamer set up in an earlier run.
+write_settings() {
+  mkdir -p "$XDG_CONFIG_HOME/Zandrel"
+  cat >"$XDG_CONFIG_HOME/Zandrel/Zandrel.conf" <<CONF
+[rules]
+blockedSenders=$1
+highlightedSenders="观众19\n观众20"
+mergeRepeats=$2
+[look]
+highlightColour=#00ff00
+giftsStandOut=1
+giftColour=#ff00ff
+[log]
+enabled=1
+CONF
+}
+start_zandrel() {
+  "$zandrel" --lookup-host "127.0.0.1:$port" >>"$work/zandrel.log" 2>&1 &
+  zandrel_pid=$!
+  pids+=($zandrel_pid)
+  main=$(window_named Zandrel 15) || fail "the main window did not map"
+}
+stop_zandrel() {
+  kill "$zandrel_pid"
+  wait_for 10 ended "$zandrel_pid" || fail "zandrel did not end"
+}
+connect_room() {
+  xdotool windowactivate --sync "$main"
+  geometry_of "$main"
+  xdotool mousemove $((X + 230)) $((Y + 161)) click 1
+  sleep 0.2
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 30 "$1"
+  xdotool key Return
+  overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map for room $1"
+  xdotool windowactivate --sync "$game"
+}
+# The overlay's face on the screen, in $1.
+overlay_shot() {
+  screenshot "$work/s.png"
+  geometry_of "$overlay"
+  convert "$work/s.png" -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$1"
+}
+# The rows of the PNG $1 that hold pixels near the colour r g b, one a line, top to bottom.
+rows_of() {
+  convert "$1" -depth 8 txt:- | awk -v r="$2" -v g="$3" -v b="$4" -F'[(),]' '
+    NR > 1 { dr = $3 - r; dg = $4 - g; db = $5 - b;
+             if (dr*dr < 1600 && dg*dg < 1600 && db*db < 1600 && !hit[$2 + 0]++) print $2 + 0 }'
+}
+rows_with() { rows_of "$@" | wc -l; }
+
+start_display 1280x800
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+wait_for 10 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start"
+xcompmgr >"$work/xcompmgr.log" 2>&1 &
+pids+=($!)
+start_demo 0
+"$target" --game 60 60 420 300 >"$work/game.log" 2>&1 &
+pids+=($!)
+game=$(window_named game 10) || fail "no game window"
+
+# ---- Block, highlight, gifts, and the log: room 900 ------------------------------------------
+write_settings 观众20 0
+start_zandrel
+connect_room 900
+log_file() { ls "$XDG_DATA_HOME"/zandrel/logs/room-900-*.txt 2>/dev/null | head -n 1; }
+has_gift() { [ -n "$(log_file)" ] && grep -q $'\t土豪\t\[礼物\] ' "$(log_file)"; }
+wait_for 10 has_gift || fail "the gift is not in the chat log (in $XDG_DATA_HOME: $(find "$XDG_DATA_HOME" -type f))"
+sleep 0.5
+focused "$game" || fail "the game lost the keyboard"
+overlay_shot "$work/room900.png"
+keep_screenshot highlight-and-gift.png
+# One line (a title and a text) is about two rows of text high.
+line_rows=$(rows_with "$work/room900.png" 255 0 255)  # the gift's line
+green=$(rows_with "$work/room900.png" 0 255 0)
+echo "green rows: $green; the gift's line: $line_rows rows"
+[ "$green" -gt $((line_rows / 2)) ] && [ "$green" -lt $((line_rows * 3 / 2)) ] ||
+  fail "$green rows in green in the overlay, expected one line's ($line_rows): 观众19's, with 观众20 blocked"
+[ "$(count_colour "$work/room900.png" 255 0 255)" -gt 20 ] || fail "no gift in magenta in the overlay"
+
+# The log: the room's lines in order, UTF-8, the blocked viewer's not among them.
+log=$(log_file)
+iconv -f UTF-8 -t UTF-8 "$log" >/dev/null || fail "the chat log is not UTF-8"
+! grep -q $'\t观众20\t' "$log" || fail "the blocked viewer's line is in the log"
+expected=$(for i in $(seq 1 19); do echo "观众$i"; done; echo 土豪)
+actual=$(awk -F'\t' '$2 ~ /^观众|^土豪/ { print $2 }' "$log")
+[ "$actual" = "$expected" ] || fail "the log's lines: $(echo $actual), expected $(echo $expected)"
+stop_zandrel
+
+# The same room without the block: two green lines, so the count above saw the block.
+write_settings "" 0
+start_zandrel
+connect_room 900
+wait_for 10 eval '[ "$(grep -c $'"'"'\t土豪\t'"'"' "$(log_file)")" -ge 2 ]' || fail "no second gift in the log"
+sleep 0.5
+overlay_shot "$work/room900-unblocked.png"
+green=$(rows_with "$work/room900-unblocked.png" 0 255 0)
+echo "green rows without the block: $green"
+[ "$green" -gt $((line_rows * 3 / 2)) ] || fail "$green rows in green without the block, expected two lines' ($((2 * line_rows)))"
+stop_zandrel
+
+# ---- Repeats merged in the flood of room 907 --------------------------------------------------
+# A merged line's count is drawn in its own colour (255,170,80). With merging on, the counts grow in
+# place: between two looks the rows holding counts stay where they were while what they show
+# changes. With merging off there are no counts.
+count_colour_rgb="255 170 80"
+write_settings "" 1
+start_zandrel
+connect_room 907
+sleep 2
+grew_in_place=
+for i in 1 2 3 4 5 6 7 8; do
+  overlay_shot "$work/a.png"
+  sleep 0.4
+  overlay_shot "$work/b.png"
+  rows_a=$(rows_of "$work/a.png" $count_colour_rgb | tr '\n' ' ')
+  rows_b=$(rows_of "$work/b.png" $count_colour_rgb | tr '\n' ' ')
+  changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+  if [ -n "$rows_a" ] && [ "$rows_a" = "$rows_b" ] && [ "${changed%% *}" -gt 0 ]; then
+    grew_in_place=1
+    break
+  fi
+done
+keep_screenshot merged.png
+focused "$game" || fail "the game lost the keyboard in the flood"
+[ -n "$grew_in_place" ] || fail "no count grew in place in room 907 (rows with counts: '$rows_a', then '$rows_b')"
+stop_zandrel
+
+write_settings "" 0
+start_zandrel
+connect_room 907
+sleep 2
+overlay_shot "$work/unmerged.png"
+[ "$(rows_with "$work/unmerged.png" $count_colour_rgb)" -eq 0 ] || fail "counts in room 907 without merging"
+stop_zandrel
+echo "PASS"
