@@ -20,12 +20,16 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chat overlay for live streamers")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Zandrel joins the chat of a live room and shows every chat line, gift and
 system notice in a small, semi-transparent, always-on-top overlay, so that a
 streamer can read the audience while a full-screen game keeps the focus.
+Block and highlight lists, gifts that stand out, merged repeats, read-aloud
+of gifts and chosen lines, and a chat log are there to turn on.
 
 The package also holds zandrel-demo, a demo chat service to try it with.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Read-aloud speaks through speech-dispatcher, Chinese with espeak-ng's Mandarin voice.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

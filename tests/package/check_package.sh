@@ -14,8 +14,14 @@ for path in ./usr/bin/zandrel ./usr/bin/zandrel-demo ./usr/share/applications/za
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libqt6gui6 libqt6core6 libwebsockets17 libjsoncpp25 libcurl4 libc6 libstdc++6 libxcb1; do
+for library in libqt6widgets6 libqt6gui6 libqt6core6 libqt6texttospeech6 libwebsockets17 libjsoncpp25 libcurl4 libc6 \
+               libstdc++6 libxcb1; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+# Read-aloud needs a speech engine to speak with; the program runs without one.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for engine in qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng; do
+  grep -q "$engine" <<<"$recommends" || fail "Recommends lacks $engine: $recommends"
 done
 # Fields are read whole, never piped into grep -q: under pipefail an early exit of grep
 # kills the writer with SIGPIPE and fails a check that matched.
