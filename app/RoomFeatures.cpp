@@ -22,6 +22,9 @@ CRoomFeatures::~CRoomFeatures()
 {
     // Unreachable first: the log's last problem (while it flushes) finds no window.
     UnregisterWindow(m_hWnd);
+    if (m_readAloud)
+        std::fprintf(stderr, "zandrel: read-aloud: the spoken backlog was at most %.1f s; %llu lines were dropped\n",
+                     m_readAloud->WorstBacklog(), m_readAloud->Dropped());
 }
 
 void CRoomFeatures::Apply(const AppSettings& settings)
@@ -119,6 +122,7 @@ void CRoomFeatures::ToggleSpeechPaused()
     if (!m_readAloud)
         return;
     m_readAloud->SetPaused(!m_readAloud->IsPaused());
+    std::fprintf(stderr, "zandrel: read-aloud %s\n", m_readAloud->IsPaused() ? "paused" : "resumed");
     emit speechPausedChanged(m_readAloud->IsPaused());
 }
 

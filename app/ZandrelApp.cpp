@@ -7,6 +7,7 @@
 
 #include "app/AppOptions.h"
 #include "app/InstanceChannel.h"
+#include "app/QuitOnSignal.h"
 #include "app/QtMessageDispatcher.h"
 #include "app/ZandrelDlg.h"
 #include "base/WindowMessage.h"
@@ -63,6 +64,8 @@ int CZandrelApp::Run()
                      qPrintable(socketPath));
     if (options.command)
         dialog->OnInstanceCommand(*options.command);  // what a command that found no instance asked for
+    // A session's end (SIGTERM) closes the window as the user would.
+    const CQuitOnSignal quitOnSignal([window = dialog.get()] { window->close(); });
     QApplication::exec();
     server.reset();  // no command may reach the window once it is going
     dialog.reset();

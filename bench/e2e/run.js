@@ -41,6 +41,8 @@ const floodLines = Number(option('--lines', 50000));
 const memoryLines = Number(option('--memory-lines', 1000000));
 const idleSeconds = Number(option('--idle-seconds', 60));
 const zandrelQuiet = process.argv.includes('--zandrel-quiet');  // without the notice per line
+// A settings file for Zandrel to start with (its rules for lines, say); none: the defaults.
+const zandrelSettings = option('--zandrel-settings');
 if (!zandrelBinary || !uiPingBinary) {
   console.error('usage: run.js --zandrel PATH --ui-ping PATH [--lines N] [--memory-lines N] [--idle-seconds N]');
   process.exit(2);
@@ -230,11 +232,21 @@ async function startDisplay() {
 const runtimeDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zandrel-bench-'));
 const xEnv = () => ({ DISPLAY: display, QT_QPA_PLATFORM: 'xcb', XDG_RUNTIME_DIR: runtimeDir });
 
+// Zandrel's settings folder: a copy of --zandrel-settings in a folder of the benchmark's own.
+function settingsEnv() {
+  if (!zandrelSettings) return {};
+  if (!settingsEnv.folder) {
+    settingsEnv.folder = fs.mkdtempSync(path.join(os.tmpdir(), 'zandrel-bench-settings-'));
+    fs.mkdirSync(path.join(settingsEnv.folder, 'Zandrel'));
+    fs.copyFileSync(zandrelSettings, path.join(settingsEnv.folder, 'Zandrel', 'Zandrel.conf'));
+  }
+  return { XDG_CONFIG_HOME: settingsEnv.folder };
+}
 async function startZandrel() {
   const args = ['--lookup-host', `127.0.0.1:${server.address().port}`, ...(zandrelQuiet ? ['--quiet'] : [])];
   const child = process.env.BENCH_PERF && !startZandrel.profiled
     ? run('perf', ['record', '-F', '2000', '-o', process.env.BENCH_PERF, '--', zandrelBinary, ...args], xEnv())
-    : run(zandrelBinary, args, xEnv());
+    : run(zandrelBinary, args, { ...xEnv(), ...settingsEnv() });
   startZandrel.profiled = true;
   child.stderr.resume();
   child.stdout.resume();

@@ -106,6 +106,21 @@ echo "green rows: $green; the gift's line: $line_rows rows"
   fail "$green rows in green in the overlay, expected one line's ($line_rows): 观众19's, with 观众20 blocked"
 [ "$(count_colour "$work/room900.png" 255 0 255)" -gt 20 ] || fail "no gift in magenta in the overlay"
 
+# The settings box's page of lists, for the README.
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+  xdotool windowactivate --sync "$main"
+  xdotool key ctrl+comma
+  settings=$(window_named 设置 10) || fail "no settings box"
+  xdotool windowactivate --sync "$settings"
+  xdotool key ctrl+Tab
+  xdotool windowmove "$settings" 40 40
+  sleep 0.8
+  keep_screenshot settings-lists.png
+  xdotool key Escape
+  wait_for 5 eval '! xdotool search --onlyvisible --name "^设置\$" >/dev/null' || fail "the settings box did not close"
+  xdotool windowactivate --sync "$game"
+fi
+
 # The log: the room's lines in order, UTF-8, the blocked viewer's not among them.
 log=$(log_file)
 iconv -f UTF-8 -t UTF-8 "$log" >/dev/null || fail "the chat log is not UTF-8"
@@ -137,9 +152,9 @@ start_zandrel
 connect_room 907
 sleep 2
 grew_in_place=
-for i in 1 2 3 4 5 6 7 8; do
+for i in $(seq 1 20); do
   overlay_shot "$work/a.png"
-  sleep 0.4
+  sleep 0.2
   overlay_shot "$work/b.png"
   rows_a=$(rows_of "$work/a.png" $count_colour_rgb | tr '\n' ' ')
   rows_b=$(rows_of "$work/b.png" $count_colour_rgb | tr '\n' ' ')
