@@ -36,8 +36,17 @@ void CRoomFeatures::Apply(const AppSettings& settings)
     }
     if (m_readAloud) {
         m_readAloud->Configure(settings.speech);
-        if (!settings.speech.enabled && m_readAloud->IsPaused())
+        // Turned off: the line being read stops and nothing waits. Turned on again: reading goes on
+        // with the lines that come from then on.
+        if (!settings.speech.enabled && !m_offPaused) {
+            m_offPaused = true;
+            m_readAloud->Clear();
+            if (!m_readAloud->IsPaused())
+                m_readAloud->SetPaused(true);
+        } else if (settings.speech.enabled && m_offPaused) {
+            m_offPaused = false;
             m_readAloud->SetPaused(false);
+        }
     }
     RegisterPauseKey();
 
@@ -112,14 +121,14 @@ void CRoomFeatures::SpeakLines(const std::vector<PassedLine>& lines)
                                         QString::fromStdU16String(line.name), QString::fromStdU16String(line.text),
                                         speech.maxTextLength);
         if (!text.isEmpty())
-            items.push_back({text, gift || highlight, SpeakingSeconds(text, speech.rate)});
+            items.push_back({text, gift || highlight, 0});  // the reader knows how long it takes
     }
     m_readAloud->Speak(std::move(items));
 }
 
 void CRoomFeatures::ToggleSpeechPaused()
 {
-    if (!m_readAloud)
+    if (!m_readAloud || !m_settings.speech.enabled)
         return;
     m_readAloud->SetPaused(!m_readAloud->IsPaused());
     std::fprintf(stderr, "zandrel: read-aloud %s\n", m_readAloud->IsPaused() ? "paused" : "resumed");

@@ -71,6 +71,7 @@ private:
     CGlobalHotkey m_pauseKey;
     QString m_pauseKeyHeld;  // the key now grabbed, if any
     bool m_pauseKeyTaken = false;
+    bool m_offPaused = false;  // read-aloud was turned off (its reader paused) since it started
     QString m_logProblem;
     // The log thread's problem text, waiting for the UI thread.
     struct LogNotice {

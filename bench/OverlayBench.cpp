@@ -68,22 +68,45 @@ void floodThroughTheUiThread(QApplication& app, int count)
                 count, seconds, count / seconds, counter.paints, overlay.Messages().size());
 }
 
-// The same lines rendered on the UI thread in batches of `batch`, as a drain renders them.
-void renderBatches(int count, int batch)
+// Every rule for lines on: a block list of 1,000 entries (500 senders, 500 keywords) that no line
+// matches, so that each is judged against all of it and shown; 50 highlights; merged repeats.
+LineRuleSettings everyRule()
+{
+    LineRuleSettings rules;
+    for (int i = 1; i <= 500; ++i) {
+        rules.blockedSenders += QStringLiteral("blocked-viewer-%1\n").arg(i);
+        rules.blockedKeywords += QStringLiteral("spam-word-%1\n").arg(i);
+    }
+    for (int i = 1; i <= 50; ++i) {
+        rules.highlightedSenders += QStringLiteral("friend-%1\n").arg(i);
+        rules.highlightedKeywords += QStringLiteral("keyword-%1\n").arg(i);
+    }
+    rules.mergeRepeats = true;
+    return rules;
+}
+
+// The same lines rendered on the UI thread in batches of `batch`, as a drain renders them, with or
+// without every rule on.
+void renderBatches(int count, int batch, bool rules = false)
 {
     CBubbleDlg overlay;
+    if (rules)
+        overlay.SetLineRules(everyRule(), LineLook{true});
     overlay.show();
     const auto start = Clock::now();
     for (int i = 0; i < count; i += batch) {
         std::vector<BarrageMessage> lines;
-        for (int j = i; j < std::min(count, i + batch); ++j)
+        for (int j = i; j < std::min(count, i + batch); ++j) {
+            // Each line its own, so that merging finds nothing to save and every rule does its work.
             lines.push_back(sampleLine(j));
+            lines.back().m_strText += std::to_string(j);
+        }
         overlay.AddBarrageMessages(std::move(lines));
     }
     QCoreApplication::processEvents();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("render in batches of %d (shown): %d lines on the UI thread in %.2f s: %.0f lines/s\n", batch, count,
-                seconds, count / seconds);
+    std::printf("render in batches of %d (shown%s): %d lines on the UI thread in %.2f s: %.0f lines/s\n", batch,
+                rules ? ", every rule on" : "", count, seconds, count / seconds);
 }
 
 // The same lines rendered on the UI thread itself, without the cross-thread hand-off.
@@ -211,6 +234,7 @@ int main(int argc, char** argv)
         renderOnly(20000, true);
         renderOnly(20000, false);
         renderBatches(20000, 128);
+        renderBatches(20000, 128, true);
     }
     if (wanted("handoff"))
         handOffOnly(app, 20000);

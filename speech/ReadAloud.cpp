@@ -1,12 +1,18 @@
 #include "speech/ReadAloud.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include <QMetaObject>
 
 namespace zandrel {
 
-CSpeechReader::CSpeechReader(EngineFactory makeEngine) : m_makeEngine(std::move(makeEngine)) {}
+CSpeechReader::CSpeechReader(EngineFactory makeEngine)
+    : m_makeEngine(std::move(makeEngine)), m_now([] {
+          return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+      })
+{
+}
 
 CSpeechReader::~CSpeechReader() = default;
 
@@ -24,6 +30,7 @@ void CSpeechReader::Start()
 void CSpeechReader::Configure(const SpeechSettings& settings)
 {
     m_queue.SetMaxBacklog(settings.maxBacklogSeconds);
+    m_time.SetRate(settings.rate);
     if (m_engine)
         m_engine->Configure(settings);
 }
@@ -33,8 +40,10 @@ void CSpeechReader::Speak(const std::vector<SpeechItem>& items)
     // An engine that cannot speak takes nothing: no backlog builds up behind it.
     if (!m_engine || !m_engine->Problem().isEmpty())
         return;
-    for (const SpeechItem& item : items)
-        m_queue.Push(item);
+    for (SpeechItem item : items) {
+        item.seconds = m_time.Seconds(item.text);
+        m_queue.Push(std::move(item));
+    }
     emit backlog(m_queue.Backlog(), m_queue.WorstBacklog(), m_queue.Dropped());
     Next();
 }
@@ -42,8 +51,10 @@ void CSpeechReader::Speak(const std::vector<SpeechItem>& items)
 void CSpeechReader::SetPaused(bool paused)
 {
     m_paused = paused;
-    if (paused && m_speaking)
+    if (paused && m_speaking) {
+        m_cutShort = true;
         m_engine->Stop();  // the line being read ends now; the waiting ones wait
+    }
     Next();
 }
 
@@ -55,6 +66,9 @@ void CSpeechReader::Next()
     if (!item)
         return;
     m_speaking = true;
+    m_cutShort = false;
+    m_startedAt = m_now();
+    m_startedLength = item->text.size();
     m_engine->Say(item->text);
 }
 
@@ -62,6 +76,11 @@ void CSpeechReader::Done()
 {
     m_speaking = false;
     m_queue.Finished();
+    // What the engine took teaches what the waiting lines will take.
+    if (!m_cutShort) {
+        m_time.Learn(m_startedLength, m_now() - m_startedAt);
+        m_queue.Reestimate([this](const SpeechItem& item) { return m_time.Seconds(item.text); });
+    }
     emit backlog(m_queue.Backlog(), m_queue.WorstBacklog(), m_queue.Dropped());
     Next();
 }
@@ -111,6 +130,11 @@ void CReadAloud::Speak(std::vector<SpeechItem> items)
         return;
     QMetaObject::invokeMethod(
         m_reader, [reader = m_reader, items = std::move(items)] { reader->Speak(items); }, Qt::QueuedConnection);
+}
+
+void CReadAloud::Clear()
+{
+    QMetaObject::invokeMethod(m_reader, [reader = m_reader] { reader->Clear(); }, Qt::QueuedConnection);
 }
 
 void CReadAloud::SetPaused(bool paused)

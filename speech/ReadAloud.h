@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include "speech/SpeakingTime.h"
 #include "speech/SpeechEngine.h"
 #include "speech/SpeechQueue.h"
 #include "speech/SpeechSettings.h"
@@ -29,7 +30,12 @@ public:
     void Configure(const SpeechSettings& settings);
     void Speak(const std::vector<SpeechItem>& items);
     void SetPaused(bool paused);
+    // Drops what waits to be read.
+    void Clear() { m_queue.Clear(); }
     const CSpeechQueue& Queue() const { return m_queue; }
+    const CSpeakingTime& SpeakingTime() const { return m_time; }
+    // For tests: the clock, in seconds, that times what the engine says.
+    void SetClock(std::function<double()> now) { m_now = std::move(now); }
 
 signals:
     // The engine's problem (empty when it speaks) and its voices.
@@ -44,8 +50,13 @@ private:
     EngineFactory m_makeEngine;
     std::unique_ptr<ISpeechEngine> m_engine;
     CSpeechQueue m_queue{SpeechSettings::kDefaultMaxBacklogSeconds};
+    CSpeakingTime m_time;
+    std::function<double()> m_now;
+    double m_startedAt = 0;         // when the engine began the line it reads
+    qsizetype m_startedLength = 0;  // and how long that line is
     bool m_paused = false;
     bool m_speaking = false;
+    bool m_cutShort = false;  // the line being read was stopped: its time says nothing
 };
 
 // Read-aloud as the UI thread sees it: hands lines to the reader on the speech thread and hears
@@ -62,6 +73,8 @@ public:
     void Speak(std::vector<SpeechItem> items);
     void SetPaused(bool paused);
     bool IsPaused() const { return m_paused; }
+    // Drops what waits to be read.
+    void Clear();
     // Whether the engine has said whether it can speak.
     bool IsStarted() const { return m_started; }
     // Empty while the engine speaks or before it has started.

@@ -45,6 +45,28 @@ std::optional<SpeechItem> CSpeechQueue::Start()
     return item;
 }
 
+void CSpeechQueue::SetMaxBacklog(double seconds)
+{
+    m_max = seconds;
+    Trim();
+}
+
+void CSpeechQueue::Reestimate(const std::function<double(const SpeechItem&)>& seconds)
+{
+    m_queued = 0;
+    for (SpeechItem& item : m_items) {
+        item.seconds = seconds(item);
+        m_queued += item.seconds;
+    }
+    Trim();
+}
+
+void CSpeechQueue::Trim()
+{
+    while (Backlog() > m_max && (DropOldest(false) || DropOldest(true))) {
+    }
+}
+
 void CSpeechQueue::Clear()
 {
     m_dropped += m_items.size();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -32,7 +33,11 @@ public:
     // The line being read has been read (or failed).
     void Finished() { m_speaking = 0; }
     void Clear();
-    void SetMaxBacklog(double seconds) { m_max = seconds; }
+    // A new bound; what waits beyond it goes, as a push would drop it.
+    void SetMaxBacklog(double seconds);
+    // New estimates for the waiting lines (the engine turned out slower or faster than thought);
+    // what waits beyond the bound then goes.
+    void Reestimate(const std::function<double(const SpeechItem&)>& seconds);
 
     double Backlog() const { return m_queued + m_speaking; }
     double WorstBacklog() const { return m_worst; }
@@ -41,6 +46,7 @@ public:
 
 private:
     bool DropOldest(bool priority);
+    void Trim();
 
     double m_max;
     std::deque<SpeechItem> m_items;

@@ -1,7 +1,5 @@
 #include "speech/SpeechText.h"
 
-#include <cmath>
-
 #include <QRegularExpression>
 
 namespace zandrel {
@@ -26,13 +24,6 @@ QString SpokenText(const QString& pattern, const QString& name, const QString& t
     out.replace(QLatin1String("{name}"), name.simplified());
     out.replace(QLatin1String("{text}"), said);
     return out.trimmed();
-}
-
-double SpeakingSeconds(const QString& text, int rate)
-{
-    constexpr double kCharactersPerSecond = 5.0;
-    constexpr double kPause = 0.3;  // between two lines
-    return kPause + static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(2.0, rate / 10.0));
 }
 
 }  // namespace zandrel

@@ -9,8 +9,4 @@ namespace zandrel {
 // (0: not cut). Empty when nothing would be said but the pattern's own words around an empty text.
 QString SpokenText(const QString& pattern, const QString& name, const QString& text, int maxTextLength);
 
-// How long a text takes to say, roughly, at `rate` (-10 to 10): about five Chinese characters a
-// second at the normal rate, twice as fast at 10, half at -10.
-double SpeakingSeconds(const QString& text, int rate);
-
 }  // namespace zandrel

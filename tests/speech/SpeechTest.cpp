@@ -129,6 +129,40 @@ TEST(SpeechReader, ReadsOneLineAtATimeAndPauseHoldsTheRest)
     EXPECT_EQ(engine->said, (std::vector<QString>{"a", "b", "c"}));
 }
 
+TEST(SpeechReader, LearnsHowLongTheEngineTakesAndBoundsTheBacklogByIt)
+{
+    double now = 0;
+    FakeEngine* engine = nullptr;
+    CSpeechReader reader([&] {
+        auto made = std::make_unique<FakeEngine>();
+        engine = made.get();
+        return made;
+    });
+    reader.SetClock([&] { return now; });
+    reader.Start();
+    SpeechSettings settings;
+    settings.maxBacklogSeconds = 20;
+    reader.Configure(settings);
+    const char* ten = "一二三四五六七八九十";
+    // A line cut short by a pause teaches nothing.
+    reader.Speak({chat(ten)});
+    now += 1;
+    reader.SetPaused(true);
+    reader.SetPaused(false);
+    EXPECT_DOUBLE_EQ(reader.SpeakingTime().PerCharacter(), 0.2);
+    // The engine takes a second a character: ten characters and the pause, 10.3 s.
+    reader.Speak({chat(ten)});
+    now += 10.3;
+    engine->Finish();
+    EXPECT_NEAR(reader.SpeakingTime().PerCharacter(), 1.0, 1e-9);
+    // Three such lines: the first is read, the second would take the backlog to 20.6 s and goes,
+    // and so does the third. At the first guess (2.3 s each) all three would have fitted.
+    reader.Speak({chat(ten), chat(ten), chat(ten)});
+    EXPECT_EQ(reader.Queue().Waiting(), 0u);
+    EXPECT_EQ(reader.Queue().Dropped(), 2u);
+    EXPECT_LE(reader.Queue().WorstBacklog(), 20.0);
+}
+
 TEST(SpeechReader, AnEngineThatCannotSpeakIsToldAndTakesNothing)
 {
     FakeEngine* engine = nullptr;
