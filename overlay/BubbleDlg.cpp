@@ -202,7 +202,10 @@ void CBubbleDlg::DrainQueue()
     // up to then appear together.
     if (!m_frameTimer.isActive()) {
         if (m_sinceFrame.isValid() && m_sinceFrame.elapsed() < kFrameMs) {
-            m_richEdit.viewport()->setUpdatesEnabled(false);
+            // The whole overlay, not the view alone: its background is translucent, so a paint of
+            // the view's area paints the overlay beneath it first, and a view held back on its own
+            // would leave that area empty on the screen until the frame.
+            setUpdatesEnabled(false);
             m_frameTimer.start(static_cast<int>(kFrameMs - m_sinceFrame.elapsed()));
         } else {
             m_sinceFrame.start();  // this drain paints now
@@ -222,7 +225,10 @@ void CBubbleDlg::DrainQueue()
 void CBubbleDlg::OnFrame()
 {
     m_sinceFrame.start();
-    m_richEdit.viewport()->setUpdatesEnabled(true);  // repaints what the held drains changed
+    setUpdatesEnabled(true);
+    // Now, not at the next turn of the event loop: the next drain may come first and hold painting
+    // back again.
+    repaint();
 }
 
 void CBubbleDlg::ApplyCommands(std::vector<OverlayCommand> commands)

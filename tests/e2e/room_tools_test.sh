@@ -7,7 +7,9 @@
 #     colour (magenta);
 #   - the chat log holds the room's lines in order, in UTF-8, without the blocked viewer's;
 #   - in the flood of room 907 with repeats merged, counts grow in place: between two looks the
-#     rows that hold counts stay while the counts change; without merging there are none.
+#     rows that hold counts stay while the counts change; without merging there are none;
+#   - in the flood, with or without merging, every look at the overlay shows its text: painting held
+#     back to the display's frames never leaves the overlay empty on the screen.
 #   room_tools_test.sh <zandrel> <zandrel-demo> <click-target> <work-dir>
 # With SCREENSHOT_DIR set, it leaves screenshots of the desktop there.
 set -euo pipefail
@@ -75,6 +77,10 @@ rows_of() {
              if (dr*dr < 1600 && dg*dg < 1600 && db*db < 1600 && !hit[$2 + 0]++) print $2 + 0 }'
 }
 rows_with() { rows_of "$@" | wc -l; }
+# Fails unless the overlay's face in the PNG $1 shows text (white pixels); $2 says when.
+shows_text() {
+  [ "$(count_colour "$1" 252 252 252)" -gt 50 ] || { cp "$1" "$work/empty-overlay.png"; fail "the overlay was empty $2 (the look: $work/empty-overlay.png)"; }
+}
 
 start_display 1280x800
 openbox >"$work/openbox.log" 2>&1 &
@@ -156,6 +162,8 @@ for i in $(seq 1 20); do
   overlay_shot "$work/a.png"
   sleep 0.2
   overlay_shot "$work/b.png"
+  shows_text "$work/a.png" "in room 907's flood, repeats merged"
+  shows_text "$work/b.png" "in room 907's flood, repeats merged"
   rows_a=$(rows_of "$work/a.png" $count_colour_rgb | tr '\n' ' ')
   rows_b=$(rows_of "$work/b.png" $count_colour_rgb | tr '\n' ' ')
   changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
@@ -173,7 +181,10 @@ write_settings "" 0
 start_zandrel
 connect_room 907
 sleep 2
-overlay_shot "$work/unmerged.png"
+for i in $(seq 1 10); do
+  overlay_shot "$work/unmerged.png"
+  shows_text "$work/unmerged.png" "in room 907's flood"
+done
 [ "$(rows_with "$work/unmerged.png" $count_colour_rgb)" -eq 0 ] || fail "counts in room 907 without merging"
 stop_zandrel
 echo "PASS"

@@ -101,11 +101,11 @@ TEST_F(Drain, ADrainWithinAFrameIsPaintedWhenTheFrameIsDue)
         ASSERT_TRUE(drainUntil(QStringLiteral("\n%1").arg(n)));
         ASSERT_TRUE(queue.Push(target, {OverlayCommand::Kind::Line, numbered(++n)}));
         ASSERT_TRUE(drainUntil(QStringLiteral("\n%1").arg(n)));
-        heldBack = !m_overlay.RichEdit().viewport()->updatesEnabled();
+        heldBack = !m_overlay.updatesEnabled();
     }
     ASSERT_TRUE(heldBack) << "no drain within a frame was held back";
     const int before = counter.paints;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_overlay.RichEdit().viewport()->updatesEnabled(); }, 1000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_overlay.updatesEnabled(); }, 1000))
         << "the view's painting stayed off after the frame";
     ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 1000))
         << "the held-back lines were never painted";
