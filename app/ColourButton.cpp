@@ -22,8 +22,9 @@ void CColourButton::SetColour(const QColor& colour)
     m_colour = colour;
     setText(colour.name());
     setStyleSheet(QStringLiteral("background-color: %1; color: %2")
-                      .arg(colour.name(), 0.299 * colour.red() + 0.587 * colour.green() + 0.114 * colour.blue() > 140 ? QStringLiteral("black")
-                                                                                          : QStringLiteral("white")));
+                      .arg(colour.name(), 0.299 * colour.red() + 0.587 * colour.green() + 0.114 * colour.blue() > 140
+                                              ? QStringLiteral("black")
+                                              : QStringLiteral("white")));
     emit colourChanged(colour);
 }
 

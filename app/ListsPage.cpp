@@ -12,8 +12,9 @@
 namespace zandrel {
 namespace {
 
-const QString kListTitles[] = {QStringLiteral("屏蔽用户（名字或 uid，每行一个）"), QStringLiteral("屏蔽关键词（每行一个）"),
-                               QStringLiteral("高亮用户（名字或 uid，每行一个）"), QStringLiteral("高亮关键词（每行一个）")};
+const QString kListTitles[] = {
+    QStringLiteral("屏蔽用户（名字或 uid，每行一个）"), QStringLiteral("屏蔽关键词（每行一个）"),
+    QStringLiteral("高亮用户（名字或 uid，每行一个）"), QStringLiteral("高亮关键词（每行一个）")};
 
 }  // namespace
 

@@ -30,8 +30,7 @@ CQuitOnSignal::CQuitOnSignal(std::function<void()> quit) : m_quit(std::move(quit
     m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
         char bytes[16];
-        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
-        }
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {}
         if (m_quit)
             m_quit();
     });

@@ -117,9 +117,9 @@ void CRoomFeatures::SpeakLines(const std::vector<PassedLine>& lines)
                             speech.lines == SpeechSettings::Lines::All;
         if (!wanted)
             continue;
-        const QString text = SpokenText(gift ? speech.giftTemplate : speech.chatTemplate,
-                                        QString::fromStdU16String(line.name), QString::fromStdU16String(line.text),
-                                        speech.maxTextLength);
+        const QString text =
+            SpokenText(gift ? speech.giftTemplate : speech.chatTemplate, QString::fromStdU16String(line.name),
+                       QString::fromStdU16String(line.text), speech.maxTextLength);
         if (!text.isEmpty())
             items.push_back({text, gift || highlight, 0});  // the reader knows how long it takes
     }

@@ -12,8 +12,7 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
                            QWidget* parent)
     : QDialog(parent), m_original(settings), m_designSize(designSize), m_preview(std::move(preview)),
       m_lists(new CListsPage(settings)), m_giftsMerge(new CGiftsMergePage(settings)),
-      m_speech(new CSpeechPage(settings)),
-      m_log(new CLogPage(settings, context.logFolder, context.openLogFolder))
+      m_speech(new CSpeechPage(settings)), m_log(new CLogPage(settings, context.logFolder, context.openLogFolder))
 {
     setWindowTitle(kTitle);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

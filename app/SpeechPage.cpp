@@ -64,8 +64,10 @@ void CSpeechPage::Store(AppSettings& settings) const
     SpeechSettings& speech = settings.speech;
     speech.enabled = m_enabled.isChecked();
     speech.lines = static_cast<SpeechSettings::Lines>(std::max(0, m_lines.currentIndex()));
-    speech.chatTemplate = m_chatTemplate.text().isEmpty() ? SpeechSettings::kDefaultChatTemplate : m_chatTemplate.text();
-    speech.giftTemplate = m_giftTemplate.text().isEmpty() ? SpeechSettings::kDefaultGiftTemplate : m_giftTemplate.text();
+    speech.chatTemplate =
+        m_chatTemplate.text().isEmpty() ? SpeechSettings::kDefaultChatTemplate : m_chatTemplate.text();
+    speech.giftTemplate =
+        m_giftTemplate.text().isEmpty() ? SpeechSettings::kDefaultGiftTemplate : m_giftTemplate.text();
     speech.maxTextLength = m_cut.value();
     speech.voice = m_voice.currentData().toString();
     speech.rate = m_rate.value();

@@ -7,8 +7,8 @@
 
 #include "app/AppOptions.h"
 #include "app/InstanceChannel.h"
-#include "app/QuitOnSignal.h"
 #include "app/QtMessageDispatcher.h"
+#include "app/QuitOnSignal.h"
 #include "app/ZandrelDlg.h"
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookup.h"

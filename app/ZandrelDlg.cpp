@@ -61,9 +61,9 @@ QString CZandrelDlg::ChatLogFolder()
 }
 
 CZandrelDlg::CZandrelDlg(QWidget* parent)
-    : QDialog(parent), m_features(ChatLogFolder()), m_hWnd(RegisterWindow(*this)), m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd),
-      m_barrage(m_sessionSink), m_editRoom(this), m_btnConnect(QStringLiteral("连接"), this),
-      m_btnDisconnect(kDisconnectText, this), m_status(this)
+    : QDialog(parent), m_features(ChatLogFolder()), m_hWnd(RegisterWindow(*this)),
+      m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd), m_barrage(m_sessionSink), m_editRoom(this),
+      m_btnConnect(QStringLiteral("连接"), this), m_btnDisconnect(kDisconnectText, this), m_status(this)
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
     m_reconnectCountdown.setSingleShot(true);

@@ -10,8 +10,7 @@ CLineFilter::CLineFilter(const LineRuleSettings& settings)
       m_onlyGiftsAndHighlights(settings.onlyGiftsAndHighlights),
       m_passesAll(m_blockedSenders.IsEmpty() && m_blockedKeywords.IsEmpty() && m_highlightedSenders.IsEmpty() &&
                   m_highlightedKeywords.IsEmpty() && !m_onlyGiftsAndHighlights)
-{
-}
+{}
 
 LineVerdict CLineFilter::Judge(LineKind kind, QStringView name, QStringView uid, QStringView text) const
 {

@@ -12,7 +12,7 @@ struct LineRuleSettings {
     static constexpr int kDefaultMergeSeconds = 10;
     static constexpr int kMaxMergeSeconds = 3600;
 
-    QString blockedSenders;      // names or uids
+    QString blockedSenders;  // names or uids
     QString blockedKeywords;
     QString highlightedSenders;  // names or uids
     QString highlightedKeywords;

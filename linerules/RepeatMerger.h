@@ -15,8 +15,8 @@ class CRepeatMerger {
 public:
     // The serial of the line that `key` (the line's kind, sender and text) merges into at `now`,
     // if any; otherwise none, and the line, shown as `serial`, is the one later repeats merge into.
-    std::optional<std::uint64_t> Merge(const std::u16string& key, std::uint64_t serial, std::time_t now,
-                                       int seconds, std::uint64_t firstShownSerial);
+    std::optional<std::uint64_t> Merge(const std::u16string& key, std::uint64_t serial, std::time_t now, int seconds,
+                                       std::uint64_t firstShownSerial);
     void Clear() { m_shown.clear(); }
     std::size_t Size() const { return m_shown.size(); }
 

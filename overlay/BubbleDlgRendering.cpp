@@ -69,13 +69,16 @@ void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
         const std::string text = ReplaceImgTags(std::move(rec.m_strText));
         if (text.empty())
             continue;
-        ShownLine line{CutForDisplay(rec.m_strName, kShownNameLength), CutForDisplay(text, kShownTextLength), {},
-                       CutForDisplay(rec.m_strUid, kShownUidLength), rec.m_kind};
+        ShownLine line{CutForDisplay(rec.m_strName, kShownNameLength),
+                       CutForDisplay(text, kShownTextLength),
+                       {},
+                       CutForDisplay(rec.m_strUid, kShownUidLength),
+                       rec.m_kind};
         KeepInOneParagraph(line.name);
         KeepInOneParagraph(line.text);
-        const LineVerdict verdict =
-            m_filter.PassesAll() ? LineVerdict::Show
-                                 : m_filter.Judge(line.kind, view(line.name), view(line.uid), view(line.text));
+        const LineVerdict verdict = m_filter.PassesAll()
+                                        ? LineVerdict::Show
+                                        : m_filter.Judge(line.kind, view(line.name), view(line.uid), view(line.text));
         if (verdict == LineVerdict::Block) {
             ++blocked;
             continue;

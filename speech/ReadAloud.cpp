@@ -8,11 +8,9 @@
 namespace zandrel {
 
 CSpeechReader::CSpeechReader(EngineFactory makeEngine)
-    : m_makeEngine(std::move(makeEngine)), m_now([] {
-          return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-      })
-{
-}
+    : m_makeEngine(std::move(makeEngine)),
+      m_now([] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); })
+{}
 
 CSpeechReader::~CSpeechReader() = default;
 
@@ -103,12 +101,14 @@ CReadAloud::CReadAloud(CSpeechReader::EngineFactory makeEngine)
         m_dropped = dropped;
     });
     m_thread->start();
-    QMetaObject::invokeMethod(m_reader, [reader = m_reader] { reader->Start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_reader, [reader = m_reader] { reader->Start(); }, Qt::QueuedConnection);
 }
 
 CReadAloud::~CReadAloud()
 {
-    QMetaObject::invokeMethod(m_reader, [reader = m_reader] { reader->SetPaused(true); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_reader, [reader = m_reader] { reader->SetPaused(true); }, Qt::QueuedConnection);
     m_thread->quit();
     // An engine stuck in a call must not hold the program's exit; its thread is then left to the
     // process's end.
@@ -134,14 +134,15 @@ void CReadAloud::Speak(std::vector<SpeechItem> items)
 
 void CReadAloud::Clear()
 {
-    QMetaObject::invokeMethod(m_reader, [reader = m_reader] { reader->Clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_reader, [reader = m_reader] { reader->Clear(); }, Qt::QueuedConnection);
 }
 
 void CReadAloud::SetPaused(bool paused)
 {
     m_paused = paused;
-    QMetaObject::invokeMethod(m_reader, [reader = m_reader, paused] { reader->SetPaused(paused); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_reader, [reader = m_reader, paused] { reader->SetPaused(paused); }, Qt::QueuedConnection);
 }
 
 }  // namespace zandrel

@@ -63,8 +63,7 @@ void CSpeechQueue::Reestimate(const std::function<double(const SpeechItem&)>& se
 
 void CSpeechQueue::Trim()
 {
-    while (Backlog() > m_max && (DropOldest(false) || DropOldest(true))) {
-    }
+    while (Backlog() > m_max && (DropOldest(false) || DropOldest(true))) {}
 }
 
 void CSpeechQueue::Clear()

@@ -46,20 +46,20 @@ const std::vector<FormatCase> kFormats = {
     {"chat", {at(4), u"ann", u"hello", false}, "05:06:07\tann\thello\n"},
     {"Chinese in UTF-8", {at(4), u"张三", u"主播好", false}, "05:06:07\t张三\t主播好\n"},
     {"gift is marked", {at(4), u"土豪", u"送给主播10个仙豆", true}, "05:06:07\t土豪\t[礼物] 送给主播10个仙豆\n"},
-    {"line breaks and tabs become spaces", {at(4), u"a\tb", u"one\ntwo\rthree\u2028four", false},
+    {"line breaks and tabs become spaces",
+     {at(4), u"a\tb", u"one\ntwo\rthree\u2028four", false},
      "05:06:07\ta b\tone two three four\n"},
     {"a pair is one character", {at(4), u"x", u"\U0001F600!", false}, "05:06:07\tx\t\xF0\x9F\x98\x80!\n"},
-    {"a lone surrogate is U+FFFD", {at(4), u"x", std::u16string(1, u'\xD800') + u"a", false},
-     "05:06:07\tx\t\xEF\xBF\xBD" "a\n"},
+    {"a lone surrogate is U+FFFD",
+     {at(4), u"x", std::u16string(1, u'\xD800') + u"a", false},
+     "05:06:07\tx\t\xEF\xBF\xBD"
+     "a\n"},
     {"an empty name", {at(4, 23, 59, 59), u"", u"t", false}, "23:59:59\t\tt\n"},
 };
 
 class LogLineFormat : public ::testing::TestWithParam<FormatCase> {};
 
-TEST_P(LogLineFormat, OneLineOfUtf8)
-{
-    EXPECT_EQ(FormatLogLine(GetParam().line), GetParam().expected);
-}
+TEST_P(LogLineFormat, OneLineOfUtf8) { EXPECT_EQ(FormatLogLine(GetParam().line), GetParam().expected); }
 
 INSTANTIATE_TEST_SUITE_P(Table, LogLineFormat, ::testing::ValuesIn(kFormats),
                          [](const auto& instance) { return test::TestName(instance.param.label); });
@@ -172,8 +172,8 @@ TEST_F(ChatLog, AKilledProgramLosesAtMostTheLastSecond)
         CChatLog log(m_folder, {});
         log.SetRoom(3);
         for (;;) {
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                                  start).count();
+            const auto ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
             const std::string digits = std::to_string(ms);
             log.Write({{at(4), u"n", std::u16string(digits.begin(), digits.end()), false}});
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -42,28 +42,50 @@ const std::vector<FilterCase> kCases = {
      "axb", V::Show},
     {"plain keyword with special characters matches itself", [](auto& r) { r.blockedKeywords = "(+_+)"; }, kChat, "a",
      "", "look (+_+) here", V::Block},
-    {"keywords do not look at the name", [](auto& r) { r.blockedKeywords = "ann"; }, kChat, "ann", "", "hi",
-     V::Show},
-    {"regular expression keyword", [](auto& r) { r.blockedKeywords = R"(\d{3,})"; r.keywordsAreRegex = true; },
+    {"keywords do not look at the name", [](auto& r) { r.blockedKeywords = "ann"; }, kChat, "ann", "", "hi", V::Show},
+    {"regular expression keyword",
+     [](auto& r) {
+         r.blockedKeywords = R"(\d{3,})";
+         r.keywordsAreRegex = true;
+     },
      kChat, "a", "", "call 12345", V::Block},
-    {"regular expression that does not match", [](auto& r) { r.blockedKeywords = R"(^\d+$)"; r.keywordsAreRegex = true; },
+    {"regular expression that does not match",
+     [](auto& r) {
+         r.blockedKeywords = R"(^\d+$)";
+         r.keywordsAreRegex = true;
+     },
      kChat, "a", "", "call 12345", V::Show},
     {"an invalid expression is left out, the others work",
-     [](auto& r) { r.blockedKeywords = "(\nbad"; r.keywordsAreRegex = true; }, kChat, "a", "", "so bad", V::Block},
+     [](auto& r) {
+         r.blockedKeywords = "(\nbad";
+         r.keywordsAreRegex = true;
+     },
+     kChat, "a", "", "so bad", V::Block},
     {"back-references stay within their own expression",
-     [](auto& r) { r.blockedKeywords = "(x)\\1\n(a)\\1"; r.keywordsAreRegex = true; }, kChat, "a", "", "aa", V::Block},
+     [](auto& r) {
+         r.blockedKeywords = "(x)\\1\n(a)\\1";
+         r.keywordsAreRegex = true;
+     },
+     kChat, "a", "", "aa", V::Block},
     {"highlighted name", [](auto& r) { r.highlightedSenders = "ann"; }, kChat, "ann", "", "hi", V::Highlight},
     {"highlighted uid", [](auto& r) { r.highlightedSenders = "77"; }, kChat, "x", "77", "hi", V::Highlight},
     {"highlighted keyword", [](auto& r) { r.highlightedKeywords = "主播"; }, kChat, "x", "", "主播好", V::Highlight},
     {"a block beats a highlight",
-     [](auto& r) { r.highlightedSenders = "ann"; r.blockedKeywords = "hi"; }, kChat, "ann", "", "hi", V::Block},
+     [](auto& r) {
+         r.highlightedSenders = "ann";
+         r.blockedKeywords = "hi";
+     },
+     kChat, "ann", "", "hi", V::Block},
     {"a blocked sender's gift is blocked", [](auto& r) { r.blockedSenders = "ann"; }, kGift, "ann", "", "gift",
      V::Block},
     {"only gifts: chat is hidden", [](auto& r) { r.onlyGiftsAndHighlights = true; }, kChat, "a", "", "hi", V::Hide},
     {"only gifts: a gift is shown", [](auto& r) { r.onlyGiftsAndHighlights = true; }, kGift, "a", "", "g", V::Show},
     {"only gifts: a highlight is shown",
-     [](auto& r) { r.onlyGiftsAndHighlights = true; r.highlightedKeywords = "hi"; }, kChat, "a", "", "hi",
-     V::Highlight},
+     [](auto& r) {
+         r.onlyGiftsAndHighlights = true;
+         r.highlightedKeywords = "hi";
+     },
+     kChat, "a", "", "hi", V::Highlight},
     {"only gifts: the session's own lines are shown", [](auto& r) { r.onlyGiftsAndHighlights = true; }, kOwn,
      "系统信息", "", "成功连接直播室", V::Show},
     {"the session's own lines are never blocked", [](auto& r) { r.blockedKeywords = "连接"; }, kOwn, "系统信息", "",

@@ -13,7 +13,7 @@ namespace {
 struct Step {
     std::u16string key;
     std::time_t at;
-    std::uint64_t firstShown;       // the oldest serial the overlay still shows
+    std::uint64_t firstShown;           // the oldest serial the overlay still shows
     std::optional<std::uint64_t> into;  // what the line merges into; none: shown as the next serial
 };
 
@@ -26,7 +26,8 @@ struct MergeCase {
 const std::vector<MergeCase> kCases = {
     {"a repeat merges into the first", 10, {{u"a", 100, 0, {}}, {u"a", 101, 0, 0}, {u"a", 109, 0, 0}}},
     {"other lines do not merge", 10, {{u"a", 100, 0, {}}, {u"b", 100, 0, {}}, {u"a", 100, 0, 0}, {u"b", 100, 0, 1}}},
-    {"the window counts from when the line was shown", 10,
+    {"the window counts from when the line was shown",
+     10,
      {{u"a", 100, 0, {}}, {u"a", 105, 0, 0}, {u"a", 110, 0, {}}, {u"a", 111, 0, 1}}},
     {"a line no longer shown takes no repeats", 10, {{u"a", 100, 0, {}}, {u"b", 100, 0, {}}, {u"a", 101, 1, {}}}},
     {"a clock that went back starts a new line", 10, {{u"a", 100, 0, {}}, {u"a", 90, 0, {}}, {u"a", 91, 0, 1}}},

@@ -63,8 +63,8 @@ TEST_F(LineRules, ABlockedSendersLinesAreNeitherShownNorPassedOnButCounted)
     rules.blockedSenders = "bob\n4242";
     Rules(rules);
     QSignalSpy blocked(&m_overlay, &CBubbleDlg::linesBlocked);
-    m_overlay.AddBarrageMessages({line("ann", "one"), line("bob", "two"), line("eve", "three", LineKind::Chat, "4242"),
-                                  line("ann", "four")});
+    m_overlay.AddBarrageMessages(
+        {line("ann", "one"), line("bob", "two"), line("eve", "three", LineKind::Chat, "4242"), line("ann", "four")});
     EXPECT_EQ(Paragraphs(), (std::vector<QString>{"ann", "one", "ann", "four"}));
     ASSERT_EQ(blocked.size(), 1);
     EXPECT_EQ(blocked[0][0].toInt(), 2);
@@ -80,7 +80,8 @@ TEST_F(LineRules, OnlyGiftsAndHighlightsHidesChatButPassesItOnAsHidden)
     Rules(rules);
     m_overlay.AddBarrageMessages({line("系统信息", "成功连接直播室", LineKind::Own), line("a", "hi"),
                                   line("b", "主播好"), line("c", "送给主播10个仙豆", LineKind::Gift)});
-    EXPECT_EQ(Paragraphs(), (std::vector<QString>{"系统信息", "成功连接直播室", "b", "主播好", "c", "送给主播10个仙豆"}));
+    EXPECT_EQ(Paragraphs(),
+              (std::vector<QString>{"系统信息", "成功连接直播室", "b", "主播好", "c", "送给主播10个仙豆"}));
     ASSERT_EQ(m_passed.size(), 4u);
     EXPECT_EQ(m_passed[1].verdict, LineVerdict::Hide);
     EXPECT_EQ(m_passed[2].verdict, LineVerdict::Highlight);

@@ -60,10 +60,10 @@ TEST(RealSpeechEngine, AGiftIsHeardAndABlockedLineIsNot)
     recorder.setStandardOutputFile(recording);
     QElapsedTimer clock;
     clock.start();
-    recorder.start(QStringLiteral("parec"), {QStringLiteral("-d"), qEnvironmentVariable("ZANDREL_AUDIO_SINK") +
-                                                                         QStringLiteral(".monitor"),
-                                             QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
-                                             QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--raw")});
+    recorder.start(QStringLiteral("parec"),
+                   {QStringLiteral("-d"), qEnvironmentVariable("ZANDREL_AUDIO_SINK") + QStringLiteral(".monitor"),
+                    QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
+                    QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--raw")});
     ASSERT_TRUE(recorder.waitForStarted(5000));
     // The recording begins once the sound server has taken the recorder in: from then on its
     // samples follow the clock, so the clock's time of a sample is its time in the file plus the
