@@ -6,7 +6,7 @@
 namespace zandrel {
 
 CChatLog::CChatLog(std::filesystem::path folder, std::function<void(const std::string&)> onError)
-    : m_state(std::make_shared<State>()), m_folder(folder)
+    : m_state(std::make_shared<State>())
 {
     m_state->folder = std::move(folder);
     m_state->onError = std::move(onError);

@@ -37,7 +37,6 @@ public:
     void Write(std::vector<LogLine> lines);
     // Waits (at most kStopWait) until every line handed over so far is in its file.
     void Flush();
-    const std::filesystem::path& Folder() const { return m_folder; }
 
 private:
     struct Batch {
@@ -71,7 +70,6 @@ private:
     };
 
     std::shared_ptr<State> m_state;
-    std::filesystem::path m_folder;
     std::thread m_thread;
 };
 

@@ -18,45 +18,14 @@ mkdir -p "$work"
 rm -rf "${work:?}"/*
 source "$(dirname "$0")/lib.sh"
 
-# The window manager and the compositor on the current display.
-start_desktop() {
-  openbox >"$work/openbox-$1.log" 2>&1 &
-  pids+=($!)
-  wait_for 10 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start on $DISPLAY ($1)"
-  xcompmgr >"$work/xcompmgr-$1.log" 2>&1 &
-  pids+=($!)
-}
-start_zandrel() {
-  "$zandrel" --lookup-host "127.0.0.1:$port" >>"$work/zandrel.log" 2>&1 &
-  zandrel_pid=$!
-  pids+=($zandrel_pid)
-  main=$(window_named Zandrel 15) || fail "the main window did not map"
-}
-# Types room $1 into the main window's field and presses Enter.
-connect_room() {
-  xdotool windowactivate --sync "$main"
-  geometry_of "$main"
-  xdotool mousemove $((X + 230)) $((Y + 161)) click 1
-  sleep 0.2
-  xdotool key ctrl+a BackSpace
-  xdotool type --delay 30 "$1"
-  xdotool key Return
-}
 # Waits for the overlay and its handle to map ($1 says when, for the message); sets overlay and handle.
 overlay_maps() {
   overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map $1"
   handle=$(window_named 'Zandrel lock' 5) || fail "the handle did not map $1"
 }
-# Leaves a screenshot named $1 in SCREENSHOT_DIR, when it is set.
-keep_screenshot() {
-  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
-  mkdir -p "$SCREENSHOT_DIR"
-  screenshot "$SCREENSHOT_DIR/$1"
-}
 gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
 joins() { grep -c "^demo: joined room $1\$" "$work/demo.log" || true; }
 joined_at_least() { [ "$(joins "$1")" -ge "$2" ]; }
-focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
 focus_stays() { focused "$game" || fail "$1 took the focus from the game (now $(xdotool getwindowfocus))"; }
 handle_centre() { geometry_of "$handle"; hx=$((X + 10)) hy=$((Y + 10)); }
 # How much the brightest pixel of the handle stands out from the overlay's background beside it.

@@ -87,3 +87,39 @@ colour_distance() {
 
 # How many presses the click target (log $1) has reported.
 presses() { grep -c '^press' "$1" || true; }
+
+# ---- A desktop and the program on it (the desktop tests) ----------------------------------------
+
+# The window manager and the compositor on the current display.
+start_desktop() {
+  openbox >"$work/openbox-$1.log" 2>&1 &
+  pids+=($!)
+  wait_for 10 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start on $DISPLAY ($1)"
+  xcompmgr >"$work/xcompmgr-$1.log" 2>&1 &
+  pids+=($!)
+}
+# Zandrel, pointed at the demo service on $port; sets zandrel_pid and main.
+start_zandrel() {
+  "$zandrel" --lookup-host "127.0.0.1:$port" >>"$work/zandrel.log" 2>&1 &
+  zandrel_pid=$!
+  pids+=($zandrel_pid)
+  main=$(window_named Zandrel 15) || fail "the main window did not map"
+}
+# Types room $1 into the main window's field and presses Enter.
+connect_room() {
+  xdotool windowactivate --sync "$main"
+  geometry_of "$main"
+  xdotool mousemove $((X + 230)) $((Y + 161)) click 1
+  sleep 0.2
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 30 "$1"
+  xdotool key Return
+}
+# Leaves a screenshot named $1 in SCREENSHOT_DIR, when it is set.
+keep_screenshot() {
+  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
+  mkdir -p "$SCREENSHOT_DIR"
+  screenshot "$SCREENSHOT_DIR/$1"
+}
+# Whether window $1 has the keyboard.
+focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }

@@ -20,12 +20,6 @@ rm -rf "${work:?}"/*
 source "$(dirname "$0")/lib.sh"
 export XDG_DATA_HOME="$work/data"
 
-keep_screenshot() {
-  [ -z "${SCREENSHOT_DIR:-}" ] && return 0
-  mkdir -p "$SCREENSHOT_DIR"
-  screenshot "$SCREENSHOT_DIR/$1"
-}
-focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
 
 # What the streamer set up in an earlier run.
 write_settings() {
@@ -43,24 +37,13 @@ giftColour=#ff00ff
 enabled=1
 CONF
 }
-start_zandrel() {
-  "$zandrel" --lookup-host "127.0.0.1:$port" >>"$work/zandrel.log" 2>&1 &
-  zandrel_pid=$!
-  pids+=($zandrel_pid)
-  main=$(window_named Zandrel 15) || fail "the main window did not map"
-}
 stop_zandrel() {
   kill "$zandrel_pid"
   wait_for 10 ended "$zandrel_pid" || fail "zandrel did not end"
 }
-connect_room() {
-  xdotool windowactivate --sync "$main"
-  geometry_of "$main"
-  xdotool mousemove $((X + 230)) $((Y + 161)) click 1
-  sleep 0.2
-  xdotool key ctrl+a BackSpace
-  xdotool type --delay 30 "$1"
-  xdotool key Return
+# Joins room $1; the overlay maps, and the game has the keyboard again.
+join_room() {
+  connect_room "$1"
   overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map for room $1"
   xdotool windowactivate --sync "$game"
 }
@@ -83,11 +66,7 @@ shows_text() {
 }
 
 start_display 1280x800
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 10 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start"
-xcompmgr >"$work/xcompmgr.log" 2>&1 &
-pids+=($!)
+start_desktop room-tools
 start_demo 0
 "$target" --game 60 60 420 300 >"$work/game.log" 2>&1 &
 pids+=($!)
@@ -96,7 +75,7 @@ game=$(window_named game 10) || fail "no game window"
 # ---- Block, highlight, gifts, and the log: room 900 ------------------------------------------
 write_settings 观众20 0
 start_zandrel
-connect_room 900
+join_room 900
 log_file() { ls "$XDG_DATA_HOME"/zandrel/logs/room-900-*.txt 2>/dev/null | head -n 1; }
 has_gift() { [ -n "$(log_file)" ] && grep -q $'\t土豪\t\[礼物\] ' "$(log_file)"; }
 wait_for 10 has_gift || fail "the gift is not in the chat log (in $XDG_DATA_HOME: $(find "$XDG_DATA_HOME" -type f))"
@@ -139,7 +118,7 @@ stop_zandrel
 # The same room without the block: two green lines, so the count above saw the block.
 write_settings "" 0
 start_zandrel
-connect_room 900
+join_room 900
 wait_for 10 eval '[ "$(grep -c $'"'"'\t土豪\t'"'"' "$(log_file)")" -ge 2 ]' || fail "no second gift in the log"
 sleep 0.5
 overlay_shot "$work/room900-unblocked.png"
@@ -155,7 +134,7 @@ stop_zandrel
 count_colour_rgb="255 170 80"
 write_settings "" 1
 start_zandrel
-connect_room 907
+join_room 907
 sleep 2
 grew_in_place=
 for i in $(seq 1 20); do
@@ -179,7 +158,7 @@ stop_zandrel
 
 write_settings "" 0
 start_zandrel
-connect_room 907
+join_room 907
 sleep 2
 for i in $(seq 1 10); do
   overlay_shot "$work/unmerged.png"

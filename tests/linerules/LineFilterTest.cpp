@@ -101,8 +101,9 @@ TEST_P(LineFilterTable, Verdict)
     c.rules(rules);
     const CLineFilter filter(rules);
     EXPECT_EQ(filter.Judge(c.kind, c.name, c.uid, c.text), c.expected);
-    if (rules == LineRuleSettings{})
+    if (rules == LineRuleSettings{}) {
         EXPECT_TRUE(filter.PassesAll());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LineFilterTable, ::testing::ValuesIn(kCases),
