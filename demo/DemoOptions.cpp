@@ -35,6 +35,8 @@ bool ParseDemoOptions(int argc, char** argv, DemoOptions& options, std::string& 
         bool ok = true;
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--listen") {
             ok = value(v);
             options.listenAddress = v;
@@ -93,7 +95,8 @@ std::string DemoUsage()
            "  --slow-lookup-ms MS  delay of the slow lookup (default 5000)\n"
            "  --ports-file FILE    write name=port lines for every listener to FILE\n"
            "  --seed N             seed of the lively rooms' chatter\n"
-           "  --help               this text\n\n" +
+           "  --help               this text\n"
+           "  --version            the version of zandrel-demo\n\n" +
            RoomModesHelp() + "\n" + LookupFaultsHelp();
 }
 

@@ -18,6 +18,7 @@ struct DemoOptions {
     std::string portsFile;
     std::uint32_t seed = 0;
     bool help = false;
+    bool version = false;
 };
 
 // False with `error` set when an argument is unknown or malformed.

@@ -28,6 +28,10 @@ int main(int argc, char** argv)
         std::fputs(DemoUsage().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("zandrel-demo " ZANDREL_VERSION);
+        return 0;
+    }
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
