@@ -1,6 +1,9 @@
 # A Debian package with CPack: cpack -G DEB in a build folder gives zandrel_<version>_<arch>.deb,
 # with the program, the demo chat service as a second binary, the desktop entry, the icon in the
-# hicolor theme, the AppStream metainfo, and its dependencies found by dpkg-shlibdeps.
+# hicolor theme, the AppStream metainfo, the manual pages, and its dependencies found by
+# dpkg-shlibdeps. scripts/package.sh builds it with Debian's hardening flags.
+include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/Icons.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/res/org.zandrel.Zandrel.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/res/copyright DESTINATION share/doc/zandrel)
 # Debian wants the changelog compressed, the same bytes every build.
@@ -28,9 +31,15 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Read-aloud speaks through speech-dispatcher, Chinese with espeak-ng's Mandarin voice.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng")
+# Read-aloud speaks through speech-dispatcher, Chinese with espeak-ng's Mandarin voice. Chat is
+# mostly Chinese and full of emoji: without a CJK font and a colour emoji font it shows boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, \
+fonts-noto-cjk, fonts-noto-color-emoji")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
+# Stripping keeps the .comment section (the compilers' names and versions); Debian's strip drops
+# it, and so does this script, which runs after the binaries' own install rules have stripped them.
+install(CODE "set(ZANDREL_OBJCOPY \"${CMAKE_OBJCOPY}\")")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/StripComment.cmake)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

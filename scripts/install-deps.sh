@@ -11,7 +11,7 @@ packages=(
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
-  lintian appstream
+  lintian appstream help2man librsvg2-bin devscripts desktop-file-utils libxml2-utils
   nodejs node-ws
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer
   sway xwayland qt6-wayland mutter kwin-wayland dbus xdg-desktop-portal xdg-desktop-portal-kde
