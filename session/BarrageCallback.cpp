@@ -42,7 +42,10 @@ void failCycle(CycleState& cycle, lws* wsi, const char16_t* reason)
 // False when the write failed: the connection is no good and the callback closes it.
 bool sendJoinRequest(const CycleState& cycle, lws* wsi)
 {
-    std::fprintf(stderr, "send : %s\n", cycle.joinRequest.c_str());
+    // The request carries the session's uid and checksum: a quiet log (errors and warnings only)
+    // keeps them out.
+    if (lwsl_visible(LLL_NOTICE))
+        std::fprintf(stderr, "send : %s\n", LogTextFromAnsi(cycle.joinRequest).c_str());
     const std::size_t length = cycle.joinRequest.size();
     if (length > kSendPayloadSize)
         return false;

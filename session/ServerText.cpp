@@ -101,7 +101,7 @@ std::string_view textOf(const char* data, std::size_t length)
 
 void logLine(const std::string& name, const std::string& text)
 {
-    const std::string line = EscapeControlCharacters(name + ":" + text);
+    const std::string line = LogTextFromAnsi(name + ":" + text);
     lwsl_notice("%s\n", line.c_str());
 }
 
@@ -155,7 +155,7 @@ ServerMessage ParseServerText(const char* data, std::size_t length)
 ServerEvent HandleServerText(const char* data, std::size_t length, ISessionSink& sink)
 {
     if (lwsl_visible(LLL_NOTICE))
-        lwsl_notice("data %s\n", EscapeControlCharacters(std::string(textOf(data, length))).c_str());
+        lwsl_notice("data %s\n", LogTextFromUtf8(textOf(data, length)).c_str());
     ServerMessage message = ParseServerText(data, length);
     switch (message.event) {
     case ServerEvent::Line:
