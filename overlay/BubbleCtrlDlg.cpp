@@ -1,5 +1,7 @@
 #include "overlay/BubbleCtrlDlg.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
@@ -35,6 +37,25 @@ void CBubbleCtrlDlg::paintEvent(QPaintEvent*)
     painter.setBrush(Qt::NoBrush);
     const qreal inset = kRingWidth / 2 + 0.5;
     painter.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+    if (m_bLocked)
+        PaintPadlock(painter);
+}
+
+void CBubbleCtrlDlg::PaintPadlock(QPainter& painter) const
+{
+    // In the disc's middle, in proportion to it: a body, and a shackle closed over it.
+    const qreal unit = std::min(width(), height()) / 20.0;
+    const QPointF centre = QRectF(rect()).center();
+    const QRectF body(centre.x() - 4.5 * unit, centre.y() - 0.5 * unit, 9 * unit, 6.5 * unit);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kPadlockColour);
+    painter.drawRoundedRect(body, 1.2 * unit, 1.2 * unit);
+    painter.setPen(QPen(kPadlockColour, 1.8 * unit, Qt::SolidLine, Qt::FlatCap));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF shackle(centre.x() - 3 * unit, centre.y() - 6 * unit, 6 * unit, 8 * unit);
+    painter.drawArc(shackle, 0, 180 * 16);
+    painter.drawLine(QPointF(shackle.left(), shackle.center().y()), QPointF(shackle.left(), body.top()));
+    painter.drawLine(QPointF(shackle.right(), shackle.center().y()), QPointF(shackle.right(), body.top()));
 }
 
 void CBubbleCtrlDlg::resizeEvent(QResizeEvent* event)

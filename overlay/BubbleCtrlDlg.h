@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainter>
 #include <QWidget>
 
 namespace zandrel {
@@ -13,9 +14,12 @@ class CBubbleCtrlDlg : public QWidget {
 public:
     static constexpr int kSize = 20;
     static constexpr qreal kOpacity = 120 / 255.0;
-    static inline const QColor kLockedColour{100, 100, 100};
+    // Unlocked: a dark disc in a light ring. Locked: a light disc with a dark padlock on it, so
+    // that the two differ in shape as well as in shade, whatever the screen under them.
+    static inline const QColor kLockedColour{235, 235, 235};
     static inline const QColor kUnlockedColour{50, 50, 50};
     static inline const QColor kRingColour{190, 190, 190};
+    static inline const QColor kPadlockColour{20, 20, 20};
     static constexpr qreal kRingWidth = 1.5;
 
     // `owner` is the overlay: the handle is a window of its own that stays above it.
@@ -37,6 +41,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void PaintPadlock(QPainter& painter) const;
+
     bool m_bLocked = false;
 };
 

@@ -66,6 +66,8 @@ CBubbleDlg::CBubbleDlg()
     m_richEdit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_richEdit.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_richEdit.SetIgnoreSetCursor(true);
+    // A streamer glances at the overlay: half a line at its top is noise.
+    m_richEdit.SetWholeLinesAtTop(true);
     // The view lets the overlay's translucent background through.
     m_richEdit.viewport()->setAutoFillBackground(false);
     QPalette viewColours = m_richEdit.palette();
@@ -372,7 +374,7 @@ void CBubbleDlg::LayOutText()
         text.setBottom(text.bottom() - height);
     }
     m_richEdit.setGeometry(text);
-    m_richEdit.verticalScrollBar()->setValue(m_richEdit.verticalScrollBar()->maximum());  // the last line stays in view
+    m_richEdit.ScrollToEnd();  // the last line stays in view
 }
 
 void CBubbleDlg::showEvent(QShowEvent* event)

@@ -133,6 +133,12 @@ public:
     }
     // Empties the overlay: its lines, and what repeats would merge into.
     void ClearLines();
+    // A new session is to join `room`: what the old one left in the queue is shown now, and when
+    // the new one's first line comes, a separator line "—— 直播室 N ——" goes before it (or, with
+    // `clear`, the old lines go). Nothing is marked on an empty overlay. Call once the old session
+    // is stopped, before the new one starts.
+    void BeginRoom(int room, bool clear);
+    static QString SeparatorText(int room);
     // For tests: the clock that stamps lines.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
 
@@ -161,6 +167,9 @@ private:
     void OnFrame();
     // The count of a stored line that repeats merged into, shown again in place.
     void ShowCount(std::uint64_t serial);
+    // The separator's two paragraphs: its text, centred, and an empty one of no height (every
+    // stored line is two paragraphs).
+    void ShowSeparator(const ShownLine& line, bool bNewLine);
     // The formats of a line's title and text under the current look.
     QTextCharFormat TitleFormat(const ShownLine& line) const;
     QTextCharFormat TextFormat(const ShownLine& line) const;
@@ -184,6 +193,9 @@ private:
     CLineFilter m_filter;
     CRepeatMerger m_merger;
     std::function<void(const std::vector<PassedLine>&)> m_lineListener;
+    // The room whose first line is yet to come, after BeginRoom: 0 when none.
+    int m_nNewRoom = 0;
+    bool m_bClearForNewRoom = false;
     bool m_dragging = false;  // our own move loop, where the window system offers none
     QPoint m_dragOffset;
     HWND m_hWnd;

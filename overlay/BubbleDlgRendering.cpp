@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -65,6 +66,21 @@ void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
     int blocked = 0;
     std::vector<std::uint64_t> grown;  // earlier lines that repeats merged into
     std::vector<PassedLine> passed;
+    if (m_nNewRoom != 0 && !recs.empty()) {
+        // The new session's first line (its join): the old room's lines end here.
+        if (m_bClearForNewRoom) {
+            ClearLines();
+        } else if (!m_store.Lines().empty()) {
+            ShownLine separator;
+            separator.text = SeparatorText(m_nNewRoom).toStdU16String();
+            separator.kind = LineKind::Own;  // the program's own: no rule blocks or hides it
+            separator.separator = true;
+            separator.shownAt = m_clock();
+            trimmed |= m_store.Add(std::move(separator));
+            ++added;
+        }
+        m_nNewRoom = 0;
+    }
     for (BarrageMessage& rec : recs) {
         const std::string text = ReplaceImgTags(std::move(rec.m_strText));
         if (text.empty())
@@ -154,11 +170,51 @@ void CBubbleDlg::ShowBarrageMessage(const ShownLine& line)
     // Both runs in one edit block, so that the view lays out once per line.
     QTextCursor batch(m_richEdit.document());
     batch.beginEditBlock();
-    AppendTitle(line.name, line.time, bNewLine, TitleFormat(line));
+    if (line.separator) {
+        ShowSeparator(line, bNewLine);
+        batch.endEditBlock();
+        return;
+    }
+    // A paragraph split from another takes its look: after a separator, the line starts a plain one.
+    if (bNewLine && m_richEdit.document()->lastBlock().blockFormat() != QTextBlockFormat()) {
+        QTextCursor end(m_richEdit.document());
+        end.movePosition(QTextCursor::End);
+        end.insertBlock(QTextBlockFormat(), TitleFormat(line));
+        AppendTitle(line.name, line.time, false, TitleFormat(line));
+    } else {
+        AppendTitle(line.name, line.time, bNewLine, TitleFormat(line));
+    }
     AppendContent(toQString(line.text), TextFormat(line));
     if (line.count > 1)
         AppendContent(countSuffix(line.count), CountFormat(line));
     batch.endEditBlock();
+}
+
+void CBubbleDlg::ShowSeparator(const ShownLine& line, bool bNewLine)
+{
+    QTextCharFormat format;
+    format.setFontPointSize(m_nTextPointSize);
+    format.setForeground(kTitleColour);
+    m_richEdit.AppendText((bNewLine ? QStringLiteral("\n") : QString()) + toQString(line.text) + QLatin1Char('\n'),
+                          format);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    QTextCursor(m_richEdit.document()->lastBlock().previous()).setBlockFormat(centred);
+    QTextBlockFormat empty;
+    empty.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    QTextCursor(m_richEdit.document()->lastBlock()).setBlockFormat(empty);
+}
+
+QString CBubbleDlg::SeparatorText(int room) { return QStringLiteral("—— 直播室 %1 ——").arg(room); }
+
+void CBubbleDlg::BeginRoom(int room, bool clear)
+{
+    // The old session is stopped: what it queued is all it will send, and it belongs before the mark.
+    bool more = true;
+    while (more)
+        ApplyCommands(m_queue.Take(COverlayQueue::kDefaultCapacity, more));
+    m_nNewRoom = room;
+    m_bClearForNewRoom = clear;
 }
 
 void CBubbleDlg::AppendTitle(const std::u16string& name, const std::u16string& time, bool bNewLine,

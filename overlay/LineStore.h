@@ -18,6 +18,7 @@ struct ShownLine {
     std::u16string time;  // "HH:MM:SS\n", when it was stored
     std::u16string uid;   // the sender's, where the server sends one
     LineKind kind = LineKind::Chat;
+    bool separator = false;  // the line between two rooms' lines: its text alone, centred
     bool highlighted = false;
     int count = 1;          // how many identical lines it stands for (merged repeats)
     std::time_t shownAt{};  // when it was stored

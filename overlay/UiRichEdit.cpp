@@ -3,8 +3,13 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
+
+#include <cmath>
 
 #include "overlay/CommandEvent.h"
 
@@ -106,12 +111,49 @@ bool CUiRichEdit::AppendText(const QString& text, const QTextCharFormat& format)
                 this,
                 [this] {
                     m_bScrollPosted = false;
-                    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+                    ScrollToEnd();
                 },
                 Qt::QueuedConnection);
         }
     }
     return true;
+}
+
+void CUiRichEdit::ScrollToEnd()
+{
+    if (m_bWholeLinesAtTop) {
+        // The margin first: it changes the viewport's height, and with it where the end is.
+        const int cut = TopRowCut();
+        if (cut != viewportMargins().top())
+            setViewportMargins(0, cut, 0, 0);
+    }
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+int CUiRichEdit::TopRowCut() const
+{
+    // Where the view's top would be, at the end, without a margin.
+    const int area = viewport()->height() + viewportMargins().top();
+    const qreal top = document()->size().height() - area;
+    if (top <= 0)
+        return 0;
+    const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    // The view shows the last few blocks: walk back from the end to the one at the top.
+    QTextBlock block = document()->lastBlock();
+    while (block.isValid() && layout->blockBoundingRect(block).top() > top)
+        block = block.previous();
+    if (!block.isValid() || !block.layout())
+        return 0;
+    const qreal blockTop = layout->blockBoundingRect(block).top();
+    const QTextLayout& rows = *block.layout();
+    for (int i = 0; i < rows.lineCount(); ++i) {
+        const QTextLine row = rows.lineAt(i);
+        const qreal rowTop = blockTop + row.y();
+        const qreal rowBottom = rowTop + row.height();
+        if (rowTop < top && top < rowBottom)
+            return static_cast<int>(std::ceil(rowBottom - top));
+    }
+    return 0;
 }
 
 bool CUiRichEdit::ClearText()

@@ -25,6 +25,10 @@ public:
     bool ClearText();
     // The characters that continue an address after "http://": ASCII letters and digits and . = + ? # % / : &
     static bool IsUrlChar(char16_t ch);
+    // Scrolls to the end. With whole lines only at the top, the row that would be cut at the top
+    // is left out of the view: the view starts below it, and the space above is left empty.
+    void ScrollToEnd();
+    void SetWholeLinesAtTop(bool value) { m_bWholeLinesAtTop = value; }
     // While set, the view never changes the mouse cursor.
     void SetIgnoreSetCursor(bool value) { m_bIgnoreSetCursor = value; }
     int ControlId() const { return m_controlId; }
@@ -37,7 +41,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // How much of the top row a view of the document's end would show, in pixels: 0 when the top
+    // row shows whole (or the document fits).
+    int TopRowCut() const;
+
     bool m_bIgnoreSetCursor = false;
+    bool m_bWholeLinesAtTop = false;
     bool m_bScrollPosted = false;
     int m_controlId;
     std::function<void(const QUrl&)> m_openLink;

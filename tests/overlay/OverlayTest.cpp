@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -8,6 +11,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 
 #include "overlay/BubbleDlg.h"
 #include "overlay/OverlayPlacement.h"
@@ -208,7 +212,7 @@ TEST_F(Overlay, HandleClicksToggleTheLockAndTellTheOverlay)
 
     QTest::mouseClick(&handle, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_TRUE(handle.IsLocked());
-    EXPECT_EQ(handle.BackgroundColour(), QColor(100, 100, 100));
+    EXPECT_EQ(handle.BackgroundColour(), CBubbleCtrlDlg::kLockedColour);
     QTest::mouseClick(&handle, Qt::RightButton, {}, QPoint(10, 10));  // only the left button counts
     EXPECT_TRUE(handle.IsLocked());
     // A double click as Qt delivers it: press, release, then the second press as a double click.
@@ -227,6 +231,64 @@ TEST_F(Overlay, HandleClicksToggleTheLockAndTellTheOverlay)
     EXPECT_FALSE(toggles.at(1).at(0).toBool());
     EXPECT_TRUE(toggles.at(2).at(0).toBool());
     EXPECT_TRUE(m_overlay.IsClickThrough());  // the overlay follows each
+}
+
+// The handle's two states differ in shape, not only in shade: drawn black and white at the middle
+// grey, they differ in a good part of the disc, and the locked one has dark and light parts inside
+// its ring (its padlock).
+TEST_F(Overlay, TheLockedHandleHasAnotherShapeThanTheUnlockedOne)
+{
+    CBubbleCtrlDlg& handle = m_overlay.CtrlDlg();
+    const auto inkOf = [&] {
+        QImage image(handle.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        handle.render(&image);
+        std::vector<bool> ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ink.push_back(image.pixelColor(x, y).alpha() > 0 && image.pixelColor(x, y).lightness() < 128);
+        return ink;
+    };
+    const std::vector<bool> unlocked = inkOf();
+    handle.ToggleLock();
+    const std::vector<bool> locked = inkOf();
+    handle.ToggleLock();
+    int differ = 0, lockedInk = 0;
+    for (std::size_t i = 0; i < unlocked.size(); ++i) {
+        differ += unlocked[i] != locked[i];
+        lockedInk += locked[i];
+    }
+    const int area = CBubbleCtrlDlg::kSize * CBubbleCtrlDlg::kSize;
+    EXPECT_GT(differ, area / 4) << "the two states are the same shape";
+    EXPECT_GT(lockedInk, area / 10) << "the locked handle has no mark";
+    EXPECT_EQ(handle.size(), QSize(CBubbleCtrlDlg::kSize, CBubbleCtrlDlg::kSize));
+}
+
+// Whatever the text size and the overlay's height, the view's top row is a whole one: the row
+// just under the view's top edge starts at it, and the last line ends inside the view.
+TEST_F(Overlay, OnlyWholeRowsShowAtTheTop)
+{
+    Show();
+    for (const int pointSize : {9, 10, 13, 17}) {
+        for (const int height : {300, 333, 444, 517}) {
+            SCOPED_TRACE(testing::Message() << pointSize << " pt, " << height << " px");
+            m_overlay.ClearLines();
+            m_overlay.SetLook(pointSize, m_overlay.Opacity(), QSize(267, height));
+            for (int i = 0; i < 40; ++i) {
+                BarrageMessage line;
+                line.SetName("viewer" + std::to_string(i));
+                line.SetText(std::string(5 + (i * 7) % 60, 'w'));
+                m_overlay.AddBarrageMessage(line);
+            }
+            QCoreApplication::processEvents();  // the view scrolls to its end once the lines are laid out
+            CUiRichEdit& view = m_overlay.RichEdit();
+            const QRect top = view.cursorRect(view.cursorForPosition(QPoint(4, 1)));
+            EXPECT_EQ(top.top(), 0) << "the top row is cut";
+            QTextCursor end(view.document());
+            end.movePosition(QTextCursor::End);
+            EXPECT_LE(view.cursorRect(end).bottom(), view.viewport()->height());
+        }
+    }
 }
 
 TEST_F(Overlay, TheHandleLocksTheRealOverlay)
