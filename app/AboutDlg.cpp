@@ -11,7 +11,7 @@ namespace zandrel {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About Zandrel"));
+    setWindowTitle(tr("About Zandrel"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(DialogSize(170, 62));
 
@@ -21,12 +21,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setPixmap(QApplication::windowIcon().pixmap(iconRect.size()));
 
     // The two lines of text are 10 units tall: at 8 the descenders of this font are cut.
-    auto* name = new QLabel(QStringLiteral("Zandrel, Version 1.0"), this);
+    auto* name = new QLabel(tr("Zandrel, Version 1.0"), this);
     name->setGeometry(DialogRect(42, 13, 114, 10));
-    auto* copyright = new QLabel(QStringLiteral("Copyright (C) 2026"), this);
+    auto* copyright = new QLabel(tr("Copyright (C) 2026"), this);
     copyright->setGeometry(DialogRect(42, 25, 114, 10));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setGeometry(DialogRect(113, 41, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

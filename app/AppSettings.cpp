@@ -40,6 +40,8 @@ constexpr char kBacklog[] = "speech/maxBacklogSeconds";
 constexpr char kSpeechHotkey[] = "speech/hotkey";
 constexpr char kChatLog[] = "log/enabled";
 constexpr char kKeepLogDays[] = "log/keepDays";
+constexpr char kAutoConnect[] = "session/autoConnect";
+constexpr char kClearOnNewRoom[] = "overlay/clearOnNewRoom";
 
 void notice(const QSettings& store, const char* what)
 {
@@ -135,11 +137,16 @@ int AppSettings::OpacityPercent() const { return static_cast<int>(std::lround(al
 
 void AppSettings::SetOpacityPercent(int percent) { alpha = static_cast<int>(std::lround(percent * 255.0 / 100.0)); }
 
-AppSettings LoadSettings(QSettings& store)
+AppSettings LoadSettings(QSettings& store, QString* problem)
 {
     AppSettings settings;
+    if (problem)
+        problem->clear();
     if (store.status() != QSettings::NoError) {
-        notice(store, "cannot be read; using the defaults");
+        const bool damaged = store.status() == QSettings::FormatError;
+        notice(store, damaged ? "are damaged; using the defaults" : "cannot be read; using the defaults");
+        if (problem)
+            *problem = damaged ? kSettingsDamagedText : kSettingsUnreadableText;
         return settings;
     }
     bool bad = false;
@@ -170,8 +177,13 @@ AppSettings LoadSettings(QSettings& store)
         bad = true;
     loadRules(store, settings, bad);
     loadSpeech(store, settings, bad);
-    if (bad)
+    flag(store, kAutoConnect, settings.autoConnect, bad);
+    flag(store, kClearOnNewRoom, settings.clearOnNewRoom, bad);
+    if (bad) {
         notice(store, "hold values that make no sense; those are the defaults");
+        if (problem)
+            *problem = kSettingsBadValuesText;
+    }
     return settings;
 }
 
@@ -213,8 +225,12 @@ bool SaveSettings(QSettings& store, const AppSettings& settings)
     set(kSpeechHotkey, settings.speechHotkey);
     set(kChatLog, int(settings.chatLog));
     set(kKeepLogDays, settings.keepLogDays);
+    set(kAutoConnect, int(settings.autoConnect));
+    set(kClearOnNewRoom, int(settings.clearOnNewRoom));
     store.sync();
-    if (store.status() != QSettings::NoError) {
+    // Only an access error is about the write: a format error is about the file as it was read,
+    // and the store keeps telling it after writing the file whole.
+    if (store.status() == QSettings::AccessError) {
         notice(store, "cannot be written; they are not kept");
         return false;
     }

@@ -48,6 +48,10 @@ struct AppSettings {
     // The chat log, and how long its files are kept.
     bool chatLog = false;
     int keepLogDays = kDefaultKeepLogDays;
+    // At start, join the room last joined; at a new room, clear the overlay instead of drawing a
+    // line between the rooms.
+    bool autoConnect = false;
+    bool clearOnNewRoom = false;
 
     int OpacityPercent() const;
     void SetOpacityPercent(int percent);
@@ -55,9 +59,16 @@ struct AppSettings {
 };
 
 // The settings in `store`. A value that is missing, of the wrong kind or out of range gives its
-// default; a file that cannot be read gives all defaults. Problems are told on standard error.
-AppSettings LoadSettings(QSettings& store);
+// default; a file that cannot be read gives all defaults. Problems are told on standard error, and
+// in `notice` (for the status line) when given; it is left empty when there are none.
+AppSettings LoadSettings(QSettings& store, QString* notice = nullptr);
 // False (told on standard error) when they cannot be written; the program goes on without them.
+// A file that was damaged when it was read is written whole again: that is no failure.
 bool SaveSettings(QSettings& store, const AppSettings& settings);
+
+inline const QString kSettingsDamagedText = QStringLiteral("设置文件已损坏，已改用默认设置");
+inline const QString kSettingsUnreadableText = QStringLiteral("设置文件无法读取，已改用默认设置");
+inline const QString kSettingsBadValuesText = QStringLiteral("设置文件中有无效的值，已改用默认值");
+inline const QString kSettingsUnwritableText = QStringLiteral("设置文件无法写入，设置不会保存");
 
 }  // namespace zandrel

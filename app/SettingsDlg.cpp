@@ -3,7 +3,10 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include "app/ClearPlacement.h"
 
 namespace zandrel {
 
@@ -12,7 +15,8 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
                            QWidget* parent)
     : QDialog(parent), m_original(settings), m_designSize(designSize), m_preview(std::move(preview)),
       m_lists(new CListsPage(settings)), m_giftsMerge(new CGiftsMergePage(settings)),
-      m_speech(new CSpeechPage(settings)), m_log(new CLogPage(settings, context.logFolder, context.openLogFolder))
+      m_speech(new CSpeechPage(settings)), m_log(new CLogPage(settings, context.logFolder, context.openLogFolder)),
+      m_room(new CRoomPage(settings)), m_overlayArea(context.overlayArea)
 {
     setWindowTitle(kTitle);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -51,6 +55,7 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
     m_tabs.addTab(m_giftsMerge, CGiftsMergePage::kTitle);
     m_tabs.addTab(m_speech, CSpeechPage::kTitle);
     m_tabs.addTab(m_log, CLogPage::kTitle);
+    m_tabs.addTab(m_room, CRoomPage::kTitle);
     m_speech->SetEngineStatus(context.speechProblem, context.voices);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(&m_tabs);
@@ -65,10 +70,12 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
     connect(m_giftsMerge, &CGiftsMergePage::changed, this, &CSettingsDlg::Changed);
     connect(m_speech, &CSpeechPage::changed, this, &CSettingsDlg::Changed);
     connect(m_log, &CLogPage::changed, this, &CSettingsDlg::Changed);
+    connect(m_room, &CRoomPage::changed, this, &CSettingsDlg::Changed);
 
     for (QSpinBox* box : {&m_fontSize, &m_opacity, &m_width, &m_height})
         connect(box, &QSpinBox::valueChanged, this, &CSettingsDlg::Changed);
     connect(&m_hotkey, &QKeySequenceEdit::editingFinished, this, &CSettingsDlg::Changed);
+    connect(&m_hotkey, &QKeySequenceEdit::keySequenceChanged, this, &CSettingsDlg::UpdateHotkeyState);
 }
 
 AppSettings CSettingsDlg::Settings() const
@@ -88,13 +95,38 @@ AppSettings CSettingsDlg::Settings() const
     m_giftsMerge->Store(settings);
     m_speech->Store(settings);
     m_log->Store(settings);
+    m_room->Store(settings);
     return settings;
 }
 
 void CSettingsDlg::SetHotkeyTaken(bool taken)
 {
+    m_takenHotkey = taken ? QKeySequence(m_original.hotkey, QKeySequence::PortableText) : QKeySequence();
+    UpdateHotkeyState();
+}
+
+void CSettingsDlg::UpdateHotkeyState()
+{
     m_hotkeyState.setText(kHotkeyTakenText);
-    m_hotkeyState.setVisible(taken);
+    m_hotkeyState.setVisible(!m_takenHotkey.isEmpty() && m_hotkey.keySequence() == m_takenHotkey);
+}
+
+void CSettingsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Once the window system has placed it.
+    QMetaObject::invokeMethod(this, &CSettingsDlg::KeepClearOfOverlay, Qt::QueuedConnection);
+}
+
+void CSettingsDlg::KeepClearOfOverlay()
+{
+    if (!m_overlayArea || !isVisible())
+        return;
+    const QScreen* shown = screen();
+    const QRect screenArea = shown ? shown->availableGeometry() : QRect();
+    const QPoint place = PlaceClearOf(frameGeometry(), m_overlayArea(), screenArea, kOverlayGap);
+    if (place != frameGeometry().topLeft())
+        move(place);  // a top-level window's position is its frame's
 }
 
 void CSettingsDlg::PreviewNow()
@@ -108,6 +140,7 @@ void CSettingsDlg::Changed()
 {
     if (m_preview)
         m_preview(Settings());
+    KeepClearOfOverlay();  // a wider or taller overlay may reach the box now
 }
 
 void CSettingsDlg::reject()

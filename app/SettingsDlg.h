@@ -10,9 +10,11 @@
 #include <QTimer>
 
 #include "app/AppSettings.h"
+#include "app/ChordEdit.h"
 #include "app/GiftsMergePage.h"
 #include "app/ListsPage.h"
 #include "app/LogPage.h"
+#include "app/RoomPage.h"
 #include "app/SpeechPage.h"
 
 namespace zandrel {
@@ -23,10 +25,13 @@ struct SettingsContext {
     QStringList voices;
     QString logFolder;
     std::function<void()> openLogFolder;
+    // Where the overlay is on the screen while it shows (an empty rectangle otherwise): the box
+    // keeps clear of it, so that a preview never covers the box's buttons.
+    std::function<QRect()> overlayArea;
 };
 
 // The settings box, a page per feature: the overlay's look and the lock's global hotkey; block and
-// highlight lists; gifts and merged repeats; read-aloud; the chat log. Each change is shown at once
+// highlight lists; gifts and merged repeats; read-aloud; the chat log; rooms. Each change is shown at once
 // (through `preview`; typing in a list waits for a pause); Cancel puts back what was there. UI thread.
 class CSettingsDlg : public QDialog {
     Q_OBJECT
@@ -39,8 +44,12 @@ public:
                  const SettingsContext& context = {}, QWidget* parent = nullptr);
 
     AppSettings Settings() const;
-    // Says whether the hotkey could not be taken (another program holds it).
+    // Says whether the hotkey could not be taken (another program holds it). The warning is about
+    // that key: it shows while the field holds it.
     void SetHotkeyTaken(bool taken);
+    // Moves the box clear of the overlay (see SettingsContext::overlayArea) if it is not.
+    void KeepClearOfOverlay();
+    static constexpr int kOverlayGap = 12;
 
     QSpinBox& FontSize() { return m_fontSize; }
     QSpinBox& Opacity() { return m_opacity; }
@@ -53,13 +62,18 @@ public:
     CGiftsMergePage& GiftsMerge() { return *m_giftsMerge; }
     CSpeechPage& Speech() { return *m_speech; }
     CLogPage& Log() { return *m_log; }
+    CRoomPage& Room() { return *m_room; }
     // Shows the preview now rather than after the pause that typing waits for.
     void PreviewNow();
 
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Changed();
+    void UpdateHotkeyState();
 
     AppSettings m_original;
     QSize m_designSize;
@@ -71,12 +85,15 @@ private:
     QSpinBox m_opacity;
     QSpinBox m_width;
     QSpinBox m_height;
-    QKeySequenceEdit m_hotkey;
+    CChordEdit m_hotkey;
     QLabel m_hotkeyState;
+    QKeySequence m_takenHotkey;  // the key another program holds, if any
     CListsPage* m_lists;  // pages are owned by the tabs
     CGiftsMergePage* m_giftsMerge;
     CSpeechPage* m_speech;
     CLogPage* m_log;
+    CRoomPage* m_room;
+    std::function<QRect()> m_overlayArea;
     QTimer m_typingPause;
 };
 

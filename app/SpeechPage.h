@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "app/AppSettings.h"
+#include "app/ChordEdit.h"
 
 namespace zandrel {
 
@@ -47,7 +48,7 @@ private:
     QSpinBox m_rate;
     QSpinBox m_volume;
     QSpinBox m_backlog;
-    QKeySequenceEdit m_pauseHotkey;
+    CChordEdit m_pauseHotkey;
     QLabel m_engineState;
     QString m_voiceName;
 };

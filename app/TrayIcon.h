@@ -8,9 +8,11 @@
 
 namespace zandrel {
 
-// The program's icon in the desktop's tray, where it has one: a menu to lock or unlock the overlay,
-// show or hide it, pause or resume read-aloud, open the chat log's folder or the settings, and quit, reachable while a game keeps the overlay
-// click-through. UI thread.
+// The program's icon in the desktop's tray, where it has one, reachable while a game keeps the
+// overlay click-through. A left click shows or hides the main window; the menu shows it, connects
+// or disconnects, locks or unlocks the overlay, shows or hides it, pauses or resumes read-aloud,
+// opens the chat log's folder or the settings, and quits. It also carries messages where the
+// desktop has no notification service. UI thread.
 class CTrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -26,7 +28,17 @@ public:
         std::function<bool()> isSpeechPaused;
         std::function<void()> toggleSpeech;
         std::function<void()> openLogFolder;
+        // The main window, and the session (connect to the room in the field, or disconnect).
+        std::function<bool()> isMainWindowShown;
+        std::function<void()> showMainWindow;
+        std::function<void()> hideMainWindow;
+        std::function<bool()> isSessionActive;
+        std::function<void()> connectRoom;
+        std::function<void()> disconnect;
     };
+    static inline const QString kShowMainWindowText = QStringLiteral("显示主窗口");
+    static inline const QString kConnectText = QStringLiteral("连接");
+    static inline const QString kDisconnectText = QStringLiteral("断开");
     static inline const QString kPauseSpeechText = QStringLiteral("暂停朗读");
     static inline const QString kResumeSpeechText = QStringLiteral("继续朗读");
     static inline const QString kOpenLogFolderText = QStringLiteral("打开聊天记录文件夹");
@@ -41,6 +53,10 @@ public:
     CTrayIcon(Actions actions, QObject* parent = nullptr);
     bool IsShown() const { return m_icon.isVisible(); }
     QMenu& Menu() { return m_menu; }
+    // What the icon does when the desktop says it was activated (a left click: Trigger).
+    void OnActivated(QSystemTrayIcon::ActivationReason reason);
+    // A balloon from the icon, where it shows.
+    void ShowMessage(const QString& title, const QString& text);
 
 private:
     void UpdateTexts();
@@ -50,6 +66,7 @@ private:
     QAction* m_lock;
     QAction* m_overlay;
     QAction* m_speech;
+    QAction* m_session;
     QSystemTrayIcon m_icon;
 };
 

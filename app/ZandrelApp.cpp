@@ -22,6 +22,10 @@ CZandrelApp::CZandrelApp(int& argc, char** argv) : m_app(argc, argv)
     // user agent too.
     QApplication::setApplicationVersion(QStringLiteral(ZANDREL_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zandrel/zandrel.png")));
+    m_translations = std::make_unique<CTranslations>();
+    // The program ends when its main window closes, not when the last window does: the main window
+    // may be hidden (the tray shows it again) while a box of it closes.
+    QApplication::setQuitOnLastWindowClosed(false);
     InitHttpRequests();
     InstallDispatcher(std::make_shared<CQtMessageDispatcher>(&m_app));
 }
@@ -64,6 +68,8 @@ int CZandrelApp::Run()
                      qPrintable(socketPath));
     if (options.command)
         dialog->OnInstanceCommand(*options.command);  // what a command that found no instance asked for
+    else
+        dialog->AutoConnect();
     // A session's end (SIGTERM) closes the window as the user would.
     const CQuitOnSignal quitOnSignal([window = dialog.get()] { window->close(); });
     QApplication::exec();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include <QApplication>
+
+#include "app/Translations.h"
 
 namespace zandrel {
 
@@ -17,6 +21,7 @@ public:
 
 private:
     QApplication m_app;
+    std::unique_ptr<CTranslations> m_translations;  // once the application reads the locale
 };
 
 }  // namespace zandrel

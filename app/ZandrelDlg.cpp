@@ -66,6 +66,12 @@ CZandrelDlg::CZandrelDlg(QWidget* parent)
       m_btnConnect(QStringLiteral("连接"), this), m_btnDisconnect(kDisconnectText, this), m_status(this)
 {
     m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
+    m_notify = [this](const QString& text) {
+        m_notification.Show(kCaption, text, [this, text] { m_tray->ShowMessage(kCaption, text); });
+    };
+    connect(&m_notification, &CDesktopNotification::failed, this, [](const QString& why) {
+        std::fprintf(stderr, "zandrel: no desktop notification (%s); the tray tells it\n", qPrintable(why));
+    });
     m_reconnectCountdown.setSingleShot(true);
     connect(&m_reconnectCountdown, &QTimer::timeout, this, &CZandrelDlg::OnReconnectCountdown);
     OnInitDialog();
@@ -121,7 +127,7 @@ void CZandrelDlg::OnInitDialog()
 
     // What was remembered: the room last joined, and the overlay's look, place and hotkey.
     QSettings store = OpenSettingsStore();
-    m_settings = LoadSettings(store);
+    m_settings = LoadSettings(store, &m_settingsNotice);
     m_bPlaceholder = m_settings.lastRoom.isEmpty();
     m_editRoom.setText(m_bPlaceholder ? kPlaceholder : m_settings.lastRoom);
     UpdateRoomColour();
@@ -163,6 +169,12 @@ void CZandrelDlg::OnInitDialog()
         [this] { return m_features.IsSpeechPaused(); },
         [this] { m_features.ToggleSpeechPaused(); },
         [this] { m_features.OpenLogFolder(); },
+        [this] { return isVisible(); },
+        [this] { ShowMainWindow(); },
+        [this] { hide(); },
+        [this] { return m_bLookingUp || m_barrage.IsRunning(); },
+        [this] { OnConnect(); },
+        [this] { OnDisconnect(); },
     });
     m_editRoom.installEventFilter(this);
     // The button holds the focus when the window opens, so the field shows its placeholder.
@@ -214,6 +226,32 @@ void CZandrelDlg::ShowMessage(const QString& text)
         m_showMessage(text);
 }
 
+void CZandrelDlg::ReportFailure(const QString& text)
+{
+    // The notification first: the box waits for the streamer's answer.
+    if (m_notify)
+        m_notify(text);
+    ShowMessage(text);
+}
+
+bool CZandrelDlg::AutoConnect()
+{
+    if (!m_settings.autoConnect || m_settings.lastRoom.isEmpty())
+        return false;
+    m_editRoom.setText(m_settings.lastRoom);
+    m_bPlaceholder = false;
+    UpdateRoomColour();
+    OnConnect();
+    return true;
+}
+
+void CZandrelDlg::ShowMainWindow()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
 void CZandrelDlg::OnConnect()
 {
     if (m_bLookingUp)
@@ -231,6 +269,8 @@ void CZandrelDlg::OnConnect()
     EnableControls(false);
     m_bLookingUp = true;
     m_nRoom = RoomNumberFromText(WideToAnsi(room.toStdU16String()));
+    // The old session is stopped: the overlay marks where the new room's lines begin.
+    m_bubbleDlg.BeginRoom(m_nRoom, m_settings.clearOnNewRoom);
     m_nBlocked = 0;
     m_features.SetRoom(m_nRoom);
     SetStatus(StatusLine::Of(StatusLine::State::LookingUp, m_nRoom));
@@ -250,8 +290,8 @@ void CZandrelDlg::OnLookupDone(unsigned lookup, const CChatServerLookupTask::Res
     if (!result.ok) {
         const QString error = QString::fromStdU16String(result.errorText);
         SetStatus(StatusLine::Failure(m_nRoom, error));
-        ShowMessage(error);
         EnableControls(true);
+        ReportFailure(error);
         return;
     }
     m_barrage.SetHost(result.host);
@@ -309,6 +349,8 @@ void CZandrelDlg::SetStatus(StatusLine status)
         text += QStringLiteral("，") + kBlockedText.arg(m_nBlocked);
     if (!m_features.LogProblem().isEmpty())
         text += QLatin1Char('\n') + m_features.LogProblem();
+    if (!m_settingsNotice.isEmpty())
+        text += QLatin1Char('\n') + m_settingsNotice;
     if (text != m_status.text()) {
         m_status.setText(text);
         emit statusChanged(text);
@@ -404,7 +446,11 @@ void CZandrelDlg::Save()
 {
     m_settings.overlayPosition = m_bubbleDlg.pos();
     QSettings store = OpenSettingsStore();
-    SaveSettings(store, m_settings);
+    const QString notice = SaveSettings(store, m_settings) ? QString() : kSettingsUnwritableText;
+    if (notice != m_settingsNotice) {
+        m_settingsNotice = notice;  // written: what the load found is mended
+        SetStatus(m_statusLine);
+    }
 }
 
 QString CZandrelDlg::OnInstanceCommand(const InstanceCommand& command)
@@ -440,7 +486,9 @@ void CZandrelDlg::OnSettings()
         return;
     }
     const SettingsContext context{m_features.SpeechProblem(), m_features.Voices(), m_features.LogFolder(),
-                                  [this] { m_features.OpenLogFolder(); }};
+                                  [this] { m_features.OpenLogFolder(); }, [this] {
+                                      return m_bubbleDlg.isVisible() ? m_bubbleDlg.frameGeometry() : QRect();
+                                  }};
     CSettingsDlg box(
         m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); }, context,
         this);
@@ -482,9 +530,9 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
     const QString error = QString::fromStdU16String(m_sessionSink.FailureReason());
     EndReconnectSeries();
     SetStatus(StatusLine::Failure(m_nRoom, error));
-    ShowMessage(error);
     m_barrage.UserStop();
     EnableControls(true);
+    ReportFailure(error);
     return 0;
 }
 
@@ -506,7 +554,7 @@ void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
     // X11 has no application system menu: the window's context menu carries its entries.
     QMenu menu(this);
     menu.addAction(kSettingsMenuText, this, &CZandrelDlg::OnSettings);
-    menu.addAction(kAboutMenuText, this, &CZandrelDlg::OnAbout);
+    menu.addAction(AboutMenuText(), this, &CZandrelDlg::OnAbout);
     menu.addAction(CTrayIcon::kOpenLogFolderText, &m_features, &CRoomFeatures::OpenLogFolder);
     if (m_features.SpeechEnabled())
         menu.addAction(m_features.IsSpeechPaused() ? CTrayIcon::kResumeSpeechText : CTrayIcon::kPauseSpeechText,

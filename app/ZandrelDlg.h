@@ -19,6 +19,7 @@
 #include "base/WindowMessage.h"
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
+#include "platform/DesktopNotification.h"
 #include "platform/GlobalHotkey.h"
 #include "platform/OverlayDisplay.h"
 #include "platform/portal/GlobalShortcutPortal.h"
@@ -43,7 +44,6 @@ public:
     static inline const QString kPlaceholder = QStringLiteral("请输入房间号");
     static inline const QString kCaption = QStringLiteral("提示");
     static inline const QString kEmptyRoomText = QStringLiteral("房间号不能为空！");
-    static inline const QString kAboutMenuText = QStringLiteral("&About Zandrel...");
     static inline const QString kSettingsMenuText = QStringLiteral("设置(&S)...");
     static inline const QString kDisconnectText = QStringLiteral("断开");
     static inline const QString kHotkeyTakenText = QStringLiteral("全局热键 %1 已被其他程序占用");
@@ -51,6 +51,8 @@ public:
     static constexpr int kRoomFontCellHeight = 28;
 
     explicit CZandrelDlg(QWidget* parent = nullptr);
+    // The about entry of the window's menu, in the user's language where it has a translation.
+    static QString AboutMenuText() { return tr("&About Zandrel..."); }
     // Where the chat log's files go: "logs" in the user's data folder for the program.
     static QString ChatLogFolder();
     ~CZandrelDlg() override;
@@ -63,6 +65,10 @@ public:
     void OnDisconnect();
     void OnAbout();
     void OnSettings();
+    // At start: joins the room last joined when the streamer asked for that. True when it did.
+    bool AutoConnect();
+    // Shows the main window (raised, with the keyboard) or hides it: the tray's left click.
+    void ShowMainWindow();
     // A command from another start of the program; gives the answer line ("ok").
     QString OnInstanceCommand(const InstanceCommand& command);
 
@@ -87,6 +93,8 @@ public:
     bool LookingUp() const { return m_bLookingUp; }
     // For tests: how a message box is shown (a modal box captioned "提示" by default).
     void SetMessageBoxHook(std::function<void(const QString&)> hook) { m_showMessage = std::move(hook); }
+    // For tests: how a failure reaches the desktop (a notification, or the tray's balloon).
+    void SetNotifyHook(std::function<void(const QString&)> hook) { m_notify = std::move(hook); }
 
 signals:
     // The status line's new text.
@@ -103,6 +111,9 @@ private:
     void OnRoomFocusOut();
     void UpdateRoomColour();
     void ShowMessage(const QString& text);
+    // A failure of the session: told where a streamer in a full-screen game sees it (a desktop
+    // notification), and in a box.
+    void ReportFailure(const QString& text);
     void OnLookupDone(unsigned lookup, const CChatServerLookupTask::Result& result);
     void EnableControls(bool enable);
     // Ends whatever runs: a lookup in progress, and the session.
@@ -147,6 +158,10 @@ private:
     QColor m_clrPlaceholder{180, 180, 180};
     bool m_bPlaceholder = true;
     std::function<void(const QString&)> m_showMessage;
+    CDesktopNotification m_notification{QDBusConnection::sessionBus()};
+    std::function<void(const QString&)> m_notify;
+    // What loading or saving the settings found wrong, for the status line; empty when nothing.
+    QString m_settingsNotice;
     // The connect command's lookup, and which one is awaited (later results of an abandoned one are
     // ignored).
     CChatServerLookupTask m_lookup;

@@ -20,10 +20,10 @@ protected:
     // changed: two writes of the same length within a second would read back the first. Each
     // write therefore goes to a file of its own.
     QString FileName() const { return m_dir.filePath(QStringLiteral("Zandrel-%1.conf").arg(m_writes)); }
-    AppSettings Load()
+    AppSettings Load(QString* notice = nullptr)
     {
         QSettings store(FileName(), QSettings::IniFormat);
-        return LoadSettings(store);
+        return LoadSettings(store, notice);
     }
     void Write(const QByteArray& text)
     {
@@ -81,6 +81,8 @@ TEST_F(Settings, WhatIsSavedIsReadBack)
     saved.speechHotkey = QStringLiteral("Ctrl+Alt+F8");
     saved.chatLog = true;
     saved.keepLogDays = 5;
+    saved.autoConnect = true;
+    saved.clearOnNewRoom = true;
     {
         QSettings store(FileName(), QSettings::IniFormat);
         ASSERT_TRUE(SaveSettings(store, saved));
@@ -126,12 +128,34 @@ TEST_F(Settings, OnlyARoomNumberIsRemembered)
     }
 }
 
-TEST_F(Settings, AFileThatCannotBeReadGivesEveryDefault)
+TEST_F(Settings, ADamagedFileGivesEveryDefaultOneAccurateNoticeAndIsWrittenAfresh)
 {
     // The section header is cut short: the reader could still make out a value, but none is trusted.
     Write("[overlay\nfontPointSize=16\nopacity=200\n");
-    const AppSettings settings = Load();
+    QString notice;
+    {
+        // The store that read the damaged file keeps telling of it, after a good write too.
+        QSettings store(FileName(), QSettings::IniFormat);
+        AppSettings saved = LoadSettings(store, &notice);
+        EXPECT_EQ(saved.fontPointSize, 10);
+        EXPECT_EQ(notice, kSettingsDamagedText);
+        // The program saves what it uses: the write succeeds, and the file reads back clean.
+        saved.fontPointSize = 12;
+        EXPECT_TRUE(SaveSettings(store, saved));
+    }
+    EXPECT_EQ(Load(&notice).fontPointSize, 12);
+    EXPECT_TRUE(notice.isEmpty()) << notice.toStdString();
+}
+
+TEST_F(Settings, ValuesThatMakeNoSenseAreToldAsSuch)
+{
+    Write("[overlay]\nfontPointSize=99\nclearOnNewRoom=2\n[session]\nautoConnect=1\n");
+    QString notice;
+    const AppSettings settings = Load(&notice);
+    EXPECT_EQ(notice, kSettingsBadValuesText);
     EXPECT_EQ(settings.fontPointSize, 10);
+    EXPECT_FALSE(settings.clearOnNewRoom);
+    EXPECT_TRUE(settings.autoConnect);
 }
 
 TEST_F(Settings, AFileThatCannotBeWrittenIsToldNotFatal)

@@ -26,8 +26,8 @@ main=$(window_named Zandrel 15) || fail "the main window did not map"
 geometry_of "$main"
 main_x=$X main_y=$Y
 
-# Succeeds when the lock handle shows the colour r,g,b.
-handle_colour_is() { screenshot "$work/s.png"; [ "$(pixel "$work/s.png" 1247 193)" = "$1" ]; }
+# Succeeds when the lock handle's disc (left of the locked one's padlock) shows the colour r,g,b.
+handle_colour_is() { screenshot "$work/s.png"; [ "$(pixel "$work/s.png" 1241 193)" = "$1" ]; }
 
 # The streamer clicks into the room field, types the room and presses Enter.
 xdotool mousemove $((main_x + 230)) $((main_y + 161)) click 1
@@ -63,16 +63,16 @@ xdotool mousemove $inside_x $inside_y click 1
 sleep 0.5
 [ "$(presses "$work/target.log")" = "$before" ] || fail "a click on the unlocked overlay reached the window below"
 
-# One click on the handle locks it: lighter grey, and clicks pass through the overlay.
+# One click on the handle locks it: light grey with a padlock, and clicks pass through the overlay.
 xdotool mousemove 1247 193 click 1
-wait_for 5 handle_colour_is 100,100,100 || fail "the handle did not turn lighter grey"
+wait_for 5 handle_colour_is 235,235,235 || fail "the handle did not turn light grey"
 xdotool mousemove $inside_x $inside_y click 1
 wait_for 5 grep -q "^press $inside_x $inside_y\$" "$work/target.log" || fail "a click on the locked overlay did not reach the window below"
 
 # A double click on the handle toggles twice: still locked.
 xdotool mousemove 1247 193 click --repeat 2 --delay 80 1
 sleep 0.5
-handle_colour_is 100,100,100 || fail "a double click on the handle did not leave it locked"
+handle_colour_is 235,235,235 || fail "a double click on the handle did not leave it locked"
 
 # One more click unlocks: the overlay takes clicks again.
 xdotool mousemove 1247 193 click 1

@@ -276,13 +276,14 @@ if [ -n "${SCREENSHOT_DIR:-}" ]; then
 fi
 
 # On KWin, the desktop binds the lock key for Zandrel through its GlobalShortcuts portal, and the key
-# reaches it while the native game has the keyboard: the handle turns the locked grey, then back.
+# reaches it while the native game has the keyboard: the handle's disc (left of its padlock) turns
+# the locked light grey, then back.
 if [ "${portal_shortcuts:-}" = yes ]; then
   wait_for 20 grep -q "the desktop's shortcut portal binds the lock key Ctrl+Alt+L" "$work/zandrel.log" ||
     fail "the desktop's portal did not bind the lock key"
-  handle_is() { screenshot "$work/screen.png"; colour_at $((993 + 267 - 23 + 10)) $((178 + 5 + 10)) "$1"; }
+  handle_is() { screenshot "$work/screen.png"; colour_at $((993 + 267 - 23 + 4)) $((178 + 5 + 10)) "$1"; }
   DISPLAY=$xvfb xdotool key ctrl+alt+l
-  wait_for 5 handle_is 97,72,47 || fail "Ctrl+Alt+L through the portal did not lock the overlay"
+  wait_for 5 handle_is 161,136,110 || fail "Ctrl+Alt+L through the portal did not lock the overlay"
   DISPLAY=$xvfb xdotool key ctrl+alt+l
   wait_for 5 handle_is 74,49,23 || fail "Ctrl+Alt+L through the portal did not unlock the overlay"
   game_active || fail "the game lost the focus to the lock key"
@@ -324,11 +325,11 @@ else
 fi
 game_active || fail "the game lost the focus to the lock"
 
-# The handle stands above the overlay: the middle of its disc has the locked grey (100,100,100),
-# however translucent the handle is drawn, not the overlay's darkened orange.
+# The handle stands above the overlay: its disc, left of the padlock, has the locked light grey
+# (235,235,235), however translucent the handle is drawn, not the overlay's darkened orange.
 handle_shown() {
   screenshot "$work/screen.png"
-  seen=$(pixel "$work/screen.png" $((993 + 267 - 23 + 10)) $((178 + 5 + 10)))
+  seen=$(pixel "$work/screen.png" $((993 + 267 - 23 + 4)) $((178 + 5 + 10)))
   [ "$(colour_distance "$seen" 95,48,0)" -gt 16 ]
 }
 wait_for 5 handle_shown || fail "the handle is not above the overlay (its middle is $seen)"
