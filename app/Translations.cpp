@@ -9,7 +9,8 @@ namespace zandrel {
 
 CTranslations::CTranslations(const QLocale& locale)
 {
-    if (locale.language() != QLocale::Chinese)
+    // The user's first language for messages (LANGUAGE, LC_MESSAGES or LANG, as Qt reads them).
+    if (!locale.uiLanguages().value(0).startsWith(QLatin1String("zh")))
         return;
     // Qt's from the system's translations (Debian's qt6-translations-l10n); the program's built in.
     const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);

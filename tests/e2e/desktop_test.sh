@@ -41,11 +41,7 @@ handle_contrast() {
 
 start_display 1280x800
 start_desktop tall
-# A tray for the program's icon, in the top-right corner, above the windows (a dock) but reserving
-# no room on the screen.
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true --SetPartialStrut false \
-  --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
-pids+=($!)
+start_tray
 start_demo 0
 demo_port=$port
 
@@ -72,8 +68,6 @@ convert "$work/s.png" -crop "160x25+$((X + 150))+$((Y + 149))" +repage "$work/fi
 [ "$(count_colour "$work/field.png" 180 180 180)" -gt 50 ] || fail "the disabled room field shows no grey text"
 
 # The program's icon sits in the tray, and its menu opens there.
-# (awk and grep read to the end here: a reader that stops early would fail the pipe.)
-tray_icon() { xwininfo -root -tree | awk '/"zandrel": \("zandrel" "zandrel"\)  22x22/ && !found { print $1; found = 1 }'; }
 icon=$(tray_icon)
 [ -n "$icon" ] || fail "no icon in the tray"
 geometry_of "$icon"
@@ -205,7 +199,6 @@ kill "$second_pid"
 wait "$second_pid" 2>/dev/null || true
 
 # "断开" ends the session and hides the overlay; another room can be joined in the same run.
-disconnect_button() { geometry_of "$main"; xdotool mousemove $((X + 451)) $((Y + 161)) click 1; }
 xdotool windowactivate --sync "$main"
 disconnect_button
 wait_for 5 gone 'Zandrel overlay' || { screenshot "$work/disconnect.png"; fail "the overlay stayed after 断开 (the desktop: $work/disconnect.png)"; }

@@ -98,9 +98,19 @@ start_desktop() {
   xcompmgr >"$work/xcompmgr-$1.log" 2>&1 &
   pids+=($!)
 }
-# Zandrel, pointed at the demo service on $port; sets zandrel_pid and main.
+# A tray for the program's icon, in the top-right corner, above the windows (a dock) but reserving
+# no room on the screen.
+start_tray() {
+  trayer --edge top --align right --widthtype request --height 24 --SetDockType true --SetPartialStrut false \
+    --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
+  pids+=($!)
+}
+# The id of the program's icon in the tray, if it is there.
+# (awk reads to the end: a reader that stops early would fail the pipe.)
+tray_icon() { xwininfo -root -tree | awk '/"zandrel": \("zandrel" "zandrel"\)  22x22/ && !found { print $1; found = 1 }'; }
+# Zandrel, pointed at the demo service on $port, with any further options; sets zandrel_pid and main.
 start_zandrel() {
-  "$zandrel" --lookup-host "127.0.0.1:$port" >>"$work/zandrel.log" 2>&1 &
+  "$zandrel" --lookup-host "127.0.0.1:$port" "$@" >>"$work/zandrel.log" 2>&1 &
   zandrel_pid=$!
   pids+=($zandrel_pid)
   main=$(window_named Zandrel 15) || fail "the main window did not map"
@@ -114,6 +124,24 @@ connect_room() {
   xdotool key ctrl+a BackSpace
   xdotool type --delay 30 "$1"
   xdotool key Return
+}
+# Presses "断开" in the main window.
+disconnect_button() { geometry_of "$main"; xdotool mousemove $((X + 451)) $((Y + 161)) click 1; }
+stop_zandrel() {
+  kill "$zandrel_pid"
+  wait_for 10 ended "$zandrel_pid" || fail "zandrel did not end"
+}
+# Joins room $1; the overlay maps, and the game has the keyboard again.
+join_room() {
+  connect_room "$1"
+  overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map for room $1"
+  xdotool windowactivate --sync "$game"
+}
+# The overlay's face on the screen, in $1.
+overlay_shot() {
+  screenshot "$work/s.png"
+  geometry_of "$overlay"
+  convert "$work/s.png" -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$1"
 }
 # Leaves a screenshot named $1 in SCREENSHOT_DIR, when it is set.
 keep_screenshot() {

@@ -37,22 +37,6 @@ giftColour=#ff00ff
 enabled=1
 CONF
 }
-stop_zandrel() {
-  kill "$zandrel_pid"
-  wait_for 10 ended "$zandrel_pid" || fail "zandrel did not end"
-}
-# Joins room $1; the overlay maps, and the game has the keyboard again.
-join_room() {
-  connect_room "$1"
-  overlay=$(window_named 'Zandrel overlay' 20) || fail "the overlay did not map for room $1"
-  xdotool windowactivate --sync "$game"
-}
-# The overlay's face on the screen, in $1.
-overlay_shot() {
-  screenshot "$work/s.png"
-  geometry_of "$overlay"
-  convert "$work/s.png" -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$1"
-}
 # The rows of the PNG $1 that hold pixels near the colour r g b, one a line, top to bottom.
 rows_of() {
   convert "$1" -depth 8 txt:- | awk -v r="$2" -v g="$3" -v b="$4" -F'[(),]' '

@@ -26,7 +26,7 @@ done
 recommends=$(dpkg-deb -f "$deb" Recommends)
 recommended=$(tr -s ', ' '\n\n' <<<"$recommends")
 for package in qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng \
-               fonts-noto-cjk fonts-noto-color-emoji; do
+               fonts-noto-cjk fonts-noto-color-emoji qt6-translations-l10n; do
   grep -qxF "$package" <<<"$recommended" || fail "Recommends lacks $package: $recommends"
 done
 # Fields are read whole, never piped into grep -q: under pipefail an early exit of grep
