@@ -32,9 +32,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read-aloud speaks through speech-dispatcher, Chinese with espeak-ng's Mandarin voice. Chat is
-# mostly Chinese and full of emoji: without a CJK font and a colour emoji font it shows boxes.
+# mostly Chinese and full of emoji: without a CJK font and a colour emoji font it shows boxes. Qt's
+# own texts (a box's "OK") are Chinese for a Chinese user only with Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, \
-fonts-noto-cjk, fonts-noto-color-emoji")
+fonts-noto-cjk, fonts-noto-color-emoji, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 # Stripping keeps the .comment section (the compilers' names and versions); Debian's strip drops

@@ -6,14 +6,14 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libwayland-dev libwayland-bin wayland-protocols
-  qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
+  qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   speech-dispatcher speech-dispatcher-espeak-ng espeak-ng pulseaudio pulseaudio-utils
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   lintian appstream help2man librsvg2-bin devscripts desktop-file-utils libxml2-utils
   nodejs node-ws
-  xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer
+  xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer dunst
   sway xwayland qt6-wayland mutter kwin-wayland dbus xdg-desktop-portal xdg-desktop-portal-kde
   fonts-wqy-microhei
 )

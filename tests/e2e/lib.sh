@@ -42,6 +42,9 @@ start_display() {
   wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
   export QT_QPA_PLATFORM=xcb
   unset WAYLAND_DISPLAY
+  # No session bus of the user's desktop: notifications and portals would reach that desktop. A
+  # test that wants a bus starts its own.
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
 }
 
 # The demo chat service on port $1 (0: a free one), with any further options; sets demo_pid and port.
