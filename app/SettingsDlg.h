@@ -88,7 +88,7 @@ private:
     CChordEdit m_hotkey;
     QLabel m_hotkeyState;
     QKeySequence m_takenHotkey;  // the key another program holds, if any
-    CListsPage* m_lists;  // pages are owned by the tabs
+    CListsPage* m_lists;         // pages are owned by the tabs
     CGiftsMergePage* m_giftsMerge;
     CSpeechPage* m_speech;
     CLogPage* m_log;

@@ -486,9 +486,8 @@ void CZandrelDlg::OnSettings()
         return;
     }
     const SettingsContext context{m_features.SpeechProblem(), m_features.Voices(), m_features.LogFolder(),
-                                  [this] { m_features.OpenLogFolder(); }, [this] {
-                                      return m_bubbleDlg.isVisible() ? m_bubbleDlg.frameGeometry() : QRect();
-                                  }};
+                                  [this] { m_features.OpenLogFolder(); },
+                                  [this] { return m_bubbleDlg.isVisible() ? m_bubbleDlg.frameGeometry() : QRect(); }};
     CSettingsDlg box(
         m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); }, context,
         this);

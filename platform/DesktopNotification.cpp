@@ -7,7 +7,8 @@
 
 namespace zandrel {
 
-CDesktopNotification::CDesktopNotification(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std::move(bus))
+CDesktopNotification::CDesktopNotification(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus))
 {}
 
 void CDesktopNotification::Show(const QString& title, const QString& text, std::function<void()> fallback)
@@ -18,10 +19,9 @@ void CDesktopNotification::Show(const QString& title, const QString& text, std::
             QMetaObject::invokeMethod(this, std::move(fallback), Qt::QueuedConnection);
         return;
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
-                                       QStringLiteral("/org/freedesktop/Notifications"),
-                                       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("zandrel")}};
     call << QStringLiteral("Zandrel") << 0u << QStringLiteral("zandrel") << title << text << QStringList() << hints
          << kShownMs;

@@ -9,9 +9,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
-#include <QScreen>
 #include <QTimer>
 
 #include "app/MainWindowFixture.h"
@@ -113,7 +113,7 @@ TEST_F(Evening, ANewRoomIsMarkedInTheOverlayOrClearsIt)
     const std::vector<QString> shown = Shown();
     const auto at = std::find(shown.begin(), shown.end(), QStringLiteral(": ") + separator);
     ASSERT_NE(at + 1, shown.end());
-    EXPECT_EQ(*(at + 1), joinLine);                          // the new room's first line
+    EXPECT_EQ(*(at + 1), joinLine);                         // the new room's first line
     EXPECT_EQ(std::count(shown.begin(), at, joinLine), 1);  // room 123's
 
     WithSettings([](CSettingsDlg& box) { box.Room().ClearOnNewRoom().setChecked(true); });
@@ -225,9 +225,9 @@ TEST_F(Evening, TheSettingsBoxKeepsClearOfTheOverlay)
 // settings are written again.
 TEST_F(Evening, ADamagedSettingsFileIsToldOnceOnTheStatusLine)
 {
-    const QString file = QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"),
-                                   QStringLiteral("Zandrel"))
-                             .fileName();
+    const QString file =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Zandrel"), QStringLiteral("Zandrel"))
+            .fileName();
     m_dialog->close();
     {
         QFile damaged(file);
@@ -235,7 +235,8 @@ TEST_F(Evening, ADamagedSettingsFileIsToldOnceOnTheStatusLine)
         damaged.write("[overlay\nfontPointSize=16\nx");
     }
     Restart();
-    EXPECT_TRUE(m_dialog->StatusLabel().text().endsWith(kSettingsDamagedText)) << m_dialog->StatusLabel().text().toStdString();
+    EXPECT_TRUE(m_dialog->StatusLabel().text().endsWith(kSettingsDamagedText))
+        << m_dialog->StatusLabel().text().toStdString();
     EXPECT_EQ(m_dialog->Settings(), AppSettings());
     Join(123);  // the room is remembered: the settings are written whole
     EXPECT_FALSE(m_dialog->StatusLabel().text().contains(kSettingsDamagedText));

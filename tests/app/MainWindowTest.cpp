@@ -19,13 +19,13 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "app/MainWindowFixture.h"
 #include "app/SettingsDlg.h"
 #include "app/ZandrelDlg.h"
 #include "lookup/ChatServerLookup.h"
 #include "lookup/HttpRequest.h"
 #include "support/HeldResolver.h"
 #include "support/TestServices.h"
-#include "app/MainWindowFixture.h"
 
 namespace zandrel {
 namespace {

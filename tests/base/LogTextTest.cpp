@@ -66,7 +66,10 @@ TEST(LogText, ServerFramesAreWrittenSafely)
     const CharsetCase cases[] = {
         {"Chinese", "\xE4\xB8\xAD", LogCharset::Utf8, "\xE4\xB8\xAD"},
         {"Chinese for a GB18030 terminal", "\xE4\xB8\xAD", LogCharset::Gb18030, "\xD6\xD0"},
-        {"C1 CSI (U+009B)", "\xC2\x9B" "31m", LogCharset::Utf8, "\\u{9b}31m"},
+        {"C1 CSI (U+009B)",
+         "\xC2\x9B"
+         "31m",
+         LogCharset::Utf8, "\\u{9b}31m"},
         {"an ESC", "\x1b[2J", LogCharset::Utf8, "\\x1b[2J"},
         {"a stray continuation byte", "a\x9B", LogCharset::Utf8, "a\\x9b"},
         {"an overlong slash", "\xC0\xAF", LogCharset::Utf8, "\\xc0\\xaf"},

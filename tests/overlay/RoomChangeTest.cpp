@@ -27,7 +27,10 @@ BarrageMessage line(const char* name, const char* text, LineKind kind = LineKind
 
 class RoomChange : public ::testing::Test {
 protected:
-    void SetUp() override { m_overlay.SetClock([this] { return m_now; }); }
+    void SetUp() override
+    {
+        m_overlay.SetClock([this] { return m_now; });
+    }
     // The view's paragraphs, time stamps left out: "name", "text", ... for a line, the separator's
     // text and "" for a separator.
     std::vector<QString> Paragraphs()
@@ -36,7 +39,7 @@ protected:
         for (QTextBlock block = m_overlay.RichEdit().document()->begin(); block.isValid(); block = block.next()) {
             const bool title = paragraphs.size() % 2 == 0;
             paragraphs.push_back(title && !block.text().startsWith(u"——") ? block.text().section(u' ', 0, -2)
-                                                                            : block.text());
+                                                                          : block.text());
         }
         return paragraphs;
     }
