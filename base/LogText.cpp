@@ -27,25 +27,6 @@ void appendCodePointEscape(std::string& out, char32_t codePoint)
     out += escape;
 }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // One character of a log line, escaped where a terminal would act on it.
 void appendCharacter(std::string& out, char32_t c, LogCharset charset)
 {
@@ -56,7 +37,7 @@ void appendCharacter(std::string& out, char32_t c, LogCharset charset)
     else if (c <= 0x9F || charset == LogCharset::Ascii)
         appendCodePointEscape(out, c);
     else if (charset == LogCharset::Utf8)
-        appendUtf8(out, c);
+        AppendUtf8(out, c);
     else
         AppendCodePoints(out, std::u32string_view(&c, 1));
 }

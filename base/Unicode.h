@@ -1,8 +1,10 @@
 #pragma once
 
-// Code points in UTF-8 and UTF-16: well-formed UTF-8 sequences, and the halves of surrogate pairs.
+// Code points in UTF-8 and UTF-16: well-formed UTF-8 sequences, the halves of surrogate pairs, and
+// the UTF-8 form of a code point.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace zandrel {
@@ -65,6 +67,26 @@ constexpr std::size_t Utf8SequenceAt(std::string_view s, std::size_t pos, char32
         codePoint = (codePoint << 6) | (b & 0x3F);
     }
     return length;
+}
+
+// Appends the UTF-8 form of `codePoint` (at most U+10FFFF, no surrogate) to `out`.
+inline void AppendUtf8(std::string& out, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
 }
 
 }  // namespace zandrel

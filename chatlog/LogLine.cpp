@@ -7,25 +7,6 @@
 namespace zandrel {
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // `text` in UTF-8 on one line of the file.
 void appendField(std::string& out, const std::u16string& text)
 {
@@ -38,7 +19,7 @@ void appendField(std::string& out, const std::u16string& text)
         } else if (cp == u'\n' || cp == u'\r' || cp == u'\t' || cp == 0x2028 || cp == 0x2029) {
             cp = u' ';
         }
-        appendUtf8(out, cp);
+        AppendUtf8(out, cp);
     }
 }
 

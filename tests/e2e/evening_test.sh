@@ -71,6 +71,21 @@ centred_title_pixels() {
   count_colour "$work/middle.png" 10 160 255
 }
 
+# Room 902 refuses the join: the failure box comes, the game keeps the keyboard, and the file $4
+# tells of it ($3, a fixed string); $1 names the screenshot, $2 what else came.
+refused_room() {
+  "$zandrel" --connect 902 >"$work/command.log" 2>&1 || fail "--connect failed"
+  wait_for 20 grep -qF "$3" "$4" || fail "no word of $2 in $4"
+  wait_for 10 visible 提示 || fail "no failure box"
+  sleep 0.5
+  focus_stays "the failure and $2"
+  keep_screenshot "$1"
+}
+answer_box() {
+  xdotool windowactivate --sync "$(window_named 提示 5)" key Return
+  wait_for 10 hidden 提示 || fail "the failure box did not close"
+}
+
 start_display 1280x800
 start_bus
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
@@ -127,30 +142,16 @@ wait_for 10 separator_shown || fail "no separator line in the middle of the over
 keep_screenshot separator.png
 
 # A refused room while the game has the keyboard: the notification service gets the text.
-"$zandrel" --connect 902 >"$work/command.log" 2>&1 || fail "--connect failed"
-wait_for 20 grep -q '连接请求被拒绝' "$work/notify.log" || fail "the notification service was sent nothing"
-wait_for 10 visible 提示 || fail "no failure box"
-sleep 0.5
-focus_stays "the failure and its notification"
-keep_screenshot notification.png
+refused_room notification.png "its notification" '连接请求被拒绝' "$work/notify.log"
 [ "$(dunstctl count displayed)" -ge 1 ] || fail "dunst shows no notification"
-box=$(window_named 提示 5)
-xdotool windowactivate --sync "$box" key Return
-wait_for 10 hidden 提示 || fail "the failure box did not close"
+answer_box
 
 # No notification service: the tray's balloon tells it instead.
 kill "$dunst_pid"
 wait_for 10 ended "$dunst_pid" || fail "dunst did not end"
 xdotool windowactivate --sync "$game"
-"$zandrel" --connect 902 >"$work/command.log" 2>&1 || fail "--connect failed"
-wait_for 20 grep -q 'the tray tells it' "$work/zandrel.log" || fail "no word of the tray's balloon"
-wait_for 10 visible 提示 || fail "no failure box"
-sleep 0.5
-focus_stays "the failure and the tray's balloon"
-keep_screenshot balloon.png
-box=$(window_named 提示 5)
-xdotool windowactivate --sync "$box" key Return
-wait_for 10 hidden 提示 || fail "the failure box did not close"
+refused_room balloon.png "the tray's balloon" 'the tray tells it' "$work/zandrel.log"
+answer_box
 
 # The tray icon: a left click hides the main window, another shows it.
 icon=$(tray_icon)
