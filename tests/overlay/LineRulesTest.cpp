@@ -10,21 +10,13 @@
 
 #include "base/TextCodec.h"
 #include "overlay/BubbleDlg.h"
+#include "support/ChatLines.h"
 #include "support/TestServices.h"
 
 namespace zandrel {
 namespace {
 
-BarrageMessage line(const char* name, const char* text, LineKind kind = LineKind::Chat, const char* uid = "")
-{
-    BarrageMessage rec;
-    rec.SetCmd("cst");
-    rec.SetName(test::Utf8ToAnsi(name));
-    rec.SetText(test::Utf8ToAnsi(text));
-    rec.SetUid(uid);
-    rec.m_kind = kind;
-    return rec;
-}
+using test::ChatLine;
 
 // The streamer's rules on the overlay's line path: what the view shows, in which colours, and who
 // hears of which line.
@@ -63,8 +55,8 @@ TEST_F(LineRules, ABlockedSendersLinesAreNeitherShownNorPassedOnButCounted)
     rules.blockedSenders = "bob\n4242";
     Rules(rules);
     QSignalSpy blocked(&m_overlay, &CBubbleDlg::linesBlocked);
-    m_overlay.AddBarrageMessages(
-        {line("ann", "one"), line("bob", "two"), line("eve", "three", LineKind::Chat, "4242"), line("ann", "four")});
+    m_overlay.AddBarrageMessages({ChatLine("ann", "one"), ChatLine("bob", "two"),
+                                  ChatLine("eve", "three", LineKind::Chat, "4242"), ChatLine("ann", "four")});
     EXPECT_EQ(Paragraphs(), (std::vector<QString>{"ann", "one", "ann", "four"}));
     ASSERT_EQ(blocked.size(), 1);
     EXPECT_EQ(blocked[0][0].toInt(), 2);
@@ -78,8 +70,8 @@ TEST_F(LineRules, OnlyGiftsAndHighlightsHidesChatButPassesItOnAsHidden)
     rules.onlyGiftsAndHighlights = true;
     rules.highlightedKeywords = "主播";
     Rules(rules);
-    m_overlay.AddBarrageMessages({line("系统信息", "成功连接直播室", LineKind::Own), line("a", "hi"),
-                                  line("b", "主播好"), line("c", "送给主播10个仙豆", LineKind::Gift)});
+    m_overlay.AddBarrageMessages({ChatLine("系统信息", "成功连接直播室", LineKind::Own), ChatLine("a", "hi"),
+                                  ChatLine("b", "主播好"), ChatLine("c", "送给主播10个仙豆", LineKind::Gift)});
     EXPECT_EQ(Paragraphs(),
               (std::vector<QString>{"系统信息", "成功连接直播室", "b", "主播好", "c", "送给主播10个仙豆"}));
     ASSERT_EQ(m_passed.size(), 4u);
@@ -119,7 +111,7 @@ TEST_F(LineRules, ColoursOfEachKindOfLine)
         look.highlightColour = kHighlight;
         Rules(rules, look);
         m_overlay.ClearLines();
-        m_overlay.AddBarrageMessage(line("hl", "text", c.kind));
+        m_overlay.AddBarrageMessage(ChatLine("hl", "text", c.kind));
         EXPECT_EQ(FormatOf(0).foreground().color(), c.title);
         EXPECT_EQ(FormatOf(1).foreground().color(), c.text);
         EXPECT_EQ(FormatOf(1).font().bold(), c.bold);
@@ -131,17 +123,17 @@ TEST_F(LineRules, RepeatsMergeIntoTheirLineWithACountThatGrowsInPlace)
     LineRuleSettings rules;
     rules.mergeRepeats = true;
     Rules(rules);
-    m_overlay.AddBarrageMessages({line("a", "666"), line("b", "other"), line("a", "666")});
+    m_overlay.AddBarrageMessages({ChatLine("a", "666"), ChatLine("b", "other"), ChatLine("a", "666")});
     m_now += 5;
-    m_overlay.AddBarrageMessages({line("c", "first\nsecond"), line("a", "666")});
-    m_overlay.AddBarrageMessage(line("c", "first\nsecond"));
+    m_overlay.AddBarrageMessages({ChatLine("c", "first\nsecond"), ChatLine("a", "666")});
+    m_overlay.AddBarrageMessage(ChatLine("c", "first\nsecond"));
     EXPECT_EQ(Paragraphs(), (std::vector<QString>{"a", "666 ×3", "b", "other", "c", "first\u2028second ×2"}));
     ASSERT_EQ(m_overlay.Messages().size(), 3u);
     EXPECT_EQ(m_overlay.Messages()[0].count, 3);
     // Another sender's identical text is another line; so is a repeat once the window has passed.
-    m_overlay.AddBarrageMessage(line("b", "666"));
+    m_overlay.AddBarrageMessage(ChatLine("b", "666"));
     m_now += 5;
-    m_overlay.AddBarrageMessage(line("a", "666"));
+    m_overlay.AddBarrageMessage(ChatLine("a", "666"));
     EXPECT_EQ(m_overlay.Messages().size(), 5u);
     EXPECT_EQ(Paragraphs().back(), "666");
     // What the view shows in place is what a rebuild shows.
@@ -161,13 +153,13 @@ TEST_F(LineRules, ARepeatAfterATrimGrowsTheRightLine)
     Rules(rules);
     std::vector<BarrageMessage> batch;
     for (int i = 0; i < 480; ++i)
-        batch.push_back(line("n", std::to_string(i).c_str()));
-    batch.push_back(line("a", "rep"));
+        batch.push_back(ChatLine("n", std::to_string(i).c_str()));
+    batch.push_back(ChatLine("a", "rep"));
     for (int i = 0; i < 30; ++i)
-        batch.push_back(line("n", ("x" + std::to_string(i)).c_str()));
+        batch.push_back(ChatLine("n", ("x" + std::to_string(i)).c_str()));
     m_overlay.AddBarrageMessages(std::move(batch));
     ASSERT_LT(m_overlay.Messages().size(), 100u);  // trimmed
-    m_overlay.AddBarrageMessage(line("a", "rep"));
+    m_overlay.AddBarrageMessage(ChatLine("a", "rep"));
     const std::vector<QString> paragraphs = Paragraphs();
     const auto rep = std::find(paragraphs.begin(), paragraphs.end(), QStringLiteral("rep ×2"));
     ASSERT_NE(rep, paragraphs.end());
@@ -177,7 +169,7 @@ TEST_F(LineRules, ARepeatAfterATrimGrowsTheRightLine)
 
 TEST_F(LineRules, NewRulesApplyAtOnceToTheShownLines)
 {
-    m_overlay.AddBarrageMessages({line("ann", "one"), line("bob", "two"), line("eve", "three")});
+    m_overlay.AddBarrageMessages({ChatLine("ann", "one"), ChatLine("bob", "two"), ChatLine("eve", "three")});
     LineRuleSettings rules;
     rules.blockedSenders = "bob";
     rules.highlightedSenders = "eve";

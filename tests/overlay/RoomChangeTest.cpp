@@ -10,20 +10,13 @@
 
 #include "base/TextCodec.h"
 #include "overlay/BubbleDlg.h"
+#include "support/ChatLines.h"
 #include "support/TestServices.h"
 
 namespace zandrel {
 namespace {
 
-BarrageMessage line(const char* name, const char* text, LineKind kind = LineKind::Chat)
-{
-    BarrageMessage rec;
-    rec.SetCmd("cst");
-    rec.SetName(test::Utf8ToAnsi(name));
-    rec.SetText(test::Utf8ToAnsi(text));
-    rec.m_kind = kind;
-    return rec;
-}
+using test::ChatLine;
 
 class RoomChange : public ::testing::Test {
 protected:
@@ -43,7 +36,7 @@ protected:
         }
         return paragraphs;
     }
-    void Join(const char* text = "加入成功") { m_overlay.AddBarrageMessage(line("系统消息", text, LineKind::Own)); }
+    void Join(const char* text = "加入成功") { m_overlay.AddBarrageMessage(ChatLine("系统消息", text, LineKind::Own)); }
 
     std::time_t m_now = 1'000'000;
     CBubbleDlg m_overlay;
@@ -68,19 +61,19 @@ TEST_F(RoomChange, TheNewRoomsLinesFollowASeparatorOrAClearedOverlay)
         SCOPED_TRACE(c.what);
         m_overlay.ClearLines();
         if (c.linesBefore)
-            m_overlay.AddBarrageMessage(line("ann", "old"));
+            m_overlay.AddBarrageMessage(ChatLine("ann", "old"));
         m_overlay.BeginRoom(123, c.clear);
         Join();
-        m_overlay.AddBarrageMessage(line("bob", "new"));
+        m_overlay.AddBarrageMessage(ChatLine("bob", "new"));
         EXPECT_EQ(Paragraphs(), c.shown);
     }
 }
 
 TEST_F(RoomChange, WhatTheOldSessionQueuedComesBeforeTheSeparatorAndOnlyOneIsShown)
 {
-    m_overlay.AddBarrageMessage(line("ann", "old"));
+    m_overlay.AddBarrageMessage(ChatLine("ann", "old"));
     // The old session's last line, still queued when the streamer changed rooms.
-    m_overlay.Queue().Push(m_overlay.Handle(), {OverlayCommand::Kind::Line, line("ann", "queued")});
+    m_overlay.Queue().Push(m_overlay.Handle(), {OverlayCommand::Kind::Line, ChatLine("ann", "queued")});
     m_overlay.BeginRoom(5, false);
     EXPECT_EQ(m_overlay.Queue().Size(), 0u);
     // A room that refused the session shows nothing; the next room is the one that is marked.
@@ -93,7 +86,7 @@ TEST_F(RoomChange, WhatTheOldSessionQueuedComesBeforeTheSeparatorAndOnlyOneIsSho
 
 TEST_F(RoomChange, TheSeparatorTakesNoRowOfItsOwnBeyondItsTextAndTheNextLineIsPlain)
 {
-    m_overlay.AddBarrageMessage(line("ann", "old"));
+    m_overlay.AddBarrageMessage(ChatLine("ann", "old"));
     m_overlay.BeginRoom(7, false);
     Join();
     const QTextDocument& document = *m_overlay.RichEdit().document();
@@ -111,10 +104,10 @@ TEST_F(RoomChange, TheSeparatorStaysThroughRebuildsAndMergedCountsStayOnTheirLin
     LineRuleSettings rules;
     rules.mergeRepeats = true;
     m_overlay.SetLineRules(rules, {});
-    m_overlay.AddBarrageMessage(line("ann", "old"));
+    m_overlay.AddBarrageMessage(ChatLine("ann", "old"));
     m_overlay.BeginRoom(8, false);
     Join();
-    m_overlay.AddBarrageMessages({line("bob", "hi"), line("bob", "hi")});
+    m_overlay.AddBarrageMessages({ChatLine("bob", "hi"), ChatLine("bob", "hi")});
     const std::vector<QString> shown{"ann", "old", "—— 直播室 8 ——", "", "系统消息", "加入成功", "bob", "hi ×2"};
     EXPECT_EQ(Paragraphs(), shown);
     rules.blockedKeywords = "nothing like it";  // new rules judge the stored lines again

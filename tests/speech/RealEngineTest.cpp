@@ -20,6 +20,7 @@
 
 #include "app/RoomFeatures.h"
 #include "overlay/BubbleDlg.h"
+#include "support/ChatLines.h"
 #include "support/TestServices.h"
 
 namespace zandrel {
@@ -27,14 +28,7 @@ namespace {
 
 constexpr int kRate = 16000;  // samples a second, mono
 
-BarrageMessage line(const char* name, const char* text, LineKind kind)
-{
-    BarrageMessage rec;
-    rec.SetName(test::Utf8ToAnsi(name));
-    rec.SetText(test::Utf8ToAnsi(text));
-    rec.m_kind = kind;
-    return rec;
-}
+using test::ChatLine;
 
 // The loudest tenth of a second (root mean square) between `from` and `to` seconds of `samples`.
 double loudest(const std::vector<std::int16_t>& samples, double from, double to)
@@ -86,10 +80,10 @@ TEST(RealSpeechEngine, AGiftIsHeardAndABlockedLineIsNot)
     // The engine is up; a second of quiet, the blocked line, four seconds, the gift, five seconds.
     QTest::qWait(1000);
     const double blockedAt = clock.elapsed() / 1000.0 - recordingBegan;
-    overlay.AddBarrageMessage(line("捣乱的人", "这句话不应该被读出来，因为这个人被屏蔽了", LineKind::Chat));
+    overlay.AddBarrageMessage(ChatLine("捣乱的人", "这句话不应该被读出来，因为这个人被屏蔽了", LineKind::Chat));
     QTest::qWait(4000);
     const double giftAt = clock.elapsed() / 1000.0 - recordingBegan;
-    overlay.AddBarrageMessage(line("土豪", "送给主播10个仙豆", LineKind::Gift));
+    overlay.AddBarrageMessage(ChatLine("土豪", "送给主播10个仙豆", LineKind::Gift));
     QTest::qWait(5000);
     recorder.terminate();
     recorder.waitForFinished(5000);
