@@ -85,6 +85,7 @@ void CRoomFeatures::RemoveOldLogs(int keepDays)
 
 void CRoomFeatures::OnLines(const std::vector<PassedLine>& lines)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     if (m_chatLog)
         LogLines(lines);
     if (m_readAloud && m_settings.speech.enabled)

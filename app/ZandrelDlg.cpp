@@ -254,6 +254,7 @@ void CZandrelDlg::ShowMainWindow()
 
 void CZandrelDlg::OnConnect()
 {
+    ZANDREL_ASSERT_UI_THREAD();
     if (m_bLookingUp)
         return;  // Enter while the controls wait for the lookup
     const QString room = m_editRoom.text();
@@ -284,6 +285,7 @@ void CZandrelDlg::OnConnect()
 
 void CZandrelDlg::OnLookupDone(unsigned lookup, const CChatServerLookupTask::Result& result)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     if (!m_bLookingUp || lookup != m_nLookup)
         return;  // a lookup abandoned by a close
     m_bLookingUp = false;
@@ -455,6 +457,7 @@ void CZandrelDlg::Save()
 
 QString CZandrelDlg::OnInstanceCommand(const InstanceCommand& command)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     switch (command.kind) {
     case InstanceCommand::Kind::Show:
         showNormal();
@@ -511,6 +514,7 @@ void CZandrelDlg::OnSettings()
 
 LRESULT CZandrelDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     switch (message) {
     case WM_BARRAGE_FAIL:
         return OnBarrageFail(wParam, lParam);

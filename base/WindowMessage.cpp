@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -118,6 +120,20 @@ bool IsWindow(HWND hwnd)
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     return r.windows.count(static_cast<std::uint32_t>(hwnd)) != 0;
+}
+
+bool OnUiThread()
+{
+    const std::shared_ptr<IMessageDispatcher> dispatcher = currentDispatcher();
+    return !dispatcher || dispatcher->IsUiThread();
+}
+
+void AssertUiThread(const char* where)
+{
+    if (OnUiThread())
+        return;
+    std::fprintf(stderr, "zandrel: %s runs on a thread that is not the UI thread\n", where);
+    std::abort();
 }
 
 LRESULT SendWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

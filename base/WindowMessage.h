@@ -55,6 +55,19 @@ public:
 // Installs the dispatcher (nullptr: every message is delivered directly on the calling thread).
 void InstallDispatcher(std::shared_ptr<IMessageDispatcher> dispatcher);
 
+// Whether the caller runs on the UI thread, as the installed dispatcher knows it (with none
+// installed, every thread delivers its own messages and counts as one).
+bool OnUiThread();
+// Ends the program, naming `where`, when the caller is not on the UI thread. UI-thread entry points
+// call it through ZANDREL_ASSERT_UI_THREAD, which debug builds and the checked builds (the
+// sanitizer builds define ZANDREL_CHECK_THREADS) keep, and release builds leave out.
+void AssertUiThread(const char* where);
+#if !defined(NDEBUG) || defined(ZANDREL_CHECK_THREADS)
+#define ZANDREL_ASSERT_UI_THREAD() ::zandrel::AssertUiThread(__func__)
+#else
+#define ZANDREL_ASSERT_UI_THREAD() static_cast<void>(0)
+#endif
+
 // Make a receiver reachable, and unreachable again before it dies. Once UnregisterWindow returns,
 // the receiver is not called any more, nor still being called on another thread.
 HWND RegisterWindow(IMessageReceiver& receiver);

@@ -5,6 +5,7 @@ endif()
 if(ZANDREL_ASAN)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+  add_compile_definitions(ZANDREL_CHECK_THREADS)  # UI-thread entry points check their thread
 endif()
 if(ZANDREL_FUZZ)
   # Coverage for libFuzzer in every library the targets link, with the usual sanitizers.
@@ -14,4 +15,5 @@ endif()
 if(ZANDREL_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
+  add_compile_definitions(ZANDREL_CHECK_THREADS)
 endif()

@@ -166,6 +166,7 @@ void CBubbleDlg::PlaceHandle()
 
 LRESULT CBubbleDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     switch (message) {
     case WM_BARRAGE_MSG:
         return OnBarrageMsg(wParam, lParam);
@@ -235,6 +236,7 @@ void CBubbleDlg::OnFrame()
 
 void CBubbleDlg::ApplyCommands(std::vector<OverlayCommand> commands)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     // Lines in a row are shown as one batch; the other commands keep their place among them.
     std::vector<BarrageMessage> lines;
     for (OverlayCommand& command : commands) {

@@ -209,6 +209,7 @@ QString CBubbleDlg::SeparatorText(int room) { return QStringLiteral("—— 直�
 
 void CBubbleDlg::BeginRoom(int room, bool clear)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     // The old session is stopped: what it queued is all it will send, and it belongs before the mark.
     bool more = true;
     while (more)

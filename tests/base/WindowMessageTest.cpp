@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -157,6 +158,25 @@ TEST(WindowMessage, ACallTheUiThreadHasTakenUpIsWaitedForDespiteCancel)
     ASSERT_EQ(window.Lines().size(), 1u);
     EXPECT_EQ(window.Lines()[0].m_strText, "kept");
     AllowSendsFrom(worker);
+}
+
+// A UI-thread entry point called from another thread ends the program, saying where: in the checked
+// builds the check is compiled in wherever an entry point names it.
+TEST(WindowMessageDeathTest, AnEntryPointOffTheUiThreadEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto offTheUiThread = [](const std::function<void()>& entry) {
+        test::TestUiThread ui;
+        std::thread(entry).join();
+    };
+    EXPECT_DEATH(offTheUiThread([] { AssertUiThread("CBubbleDlg::ApplyCommands"); }),
+                 "CBubbleDlg::ApplyCommands runs on a thread that is not the UI thread");
+#ifdef ZANDREL_CHECK_THREADS
+    EXPECT_DEATH(offTheUiThread([] { ZANDREL_ASSERT_UI_THREAD(); }), "not the UI thread");
+#endif
+    test::TestUiThread ui;
+    ui.RunSync([] { AssertUiThread("on the UI thread"); });
+    EXPECT_FALSE(OnUiThread());
 }
 
 }  // namespace
