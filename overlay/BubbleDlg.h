@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -193,8 +194,8 @@ private:
     CLineFilter m_filter;
     CRepeatMerger m_merger;
     std::function<void(const std::vector<PassedLine>&)> m_lineListener;
-    // The room whose first line is yet to come, after BeginRoom: 0 when none.
-    int m_nNewRoom = 0;
+    // The room whose first line is yet to come, after BeginRoom.
+    std::optional<int> m_newRoom;
     bool m_bClearForNewRoom = false;
     bool m_dragging = false;  // our own move loop, where the window system offers none
     QPoint m_dragOffset;

@@ -66,20 +66,20 @@ void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
     int blocked = 0;
     std::vector<std::uint64_t> grown;  // earlier lines that repeats merged into
     std::vector<PassedLine> passed;
-    if (m_nNewRoom != 0 && !recs.empty()) {
+    if (m_newRoom && !recs.empty()) {
         // The new session's first line (its join): the old room's lines end here.
         if (m_bClearForNewRoom) {
             ClearLines();
         } else if (!m_store.Lines().empty()) {
             ShownLine separator;
-            separator.text = SeparatorText(m_nNewRoom).toStdU16String();
+            separator.text = SeparatorText(*m_newRoom).toStdU16String();
             separator.kind = LineKind::Own;  // the program's own: no rule blocks or hides it
             separator.separator = true;
             separator.shownAt = m_clock();
             trimmed |= m_store.Add(std::move(separator));
             ++added;
         }
-        m_nNewRoom = 0;
+        m_newRoom.reset();
     }
     for (BarrageMessage& rec : recs) {
         const std::string text = ReplaceImgTags(std::move(rec.m_strText));
@@ -214,7 +214,7 @@ void CBubbleDlg::BeginRoom(int room, bool clear)
     bool more = true;
     while (more)
         ApplyCommands(m_queue.Take(COverlayQueue::kDefaultCapacity, more));
-    m_nNewRoom = room;
+    m_newRoom = room;
     m_bClearForNewRoom = clear;
 }
 

@@ -1,5 +1,7 @@
 #include "overlay/UiRichEdit.h"
 
+#include <cmath>
+
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -8,8 +10,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
-
-#include <cmath>
 
 #include "overlay/CommandEvent.h"
 

@@ -44,6 +44,7 @@ protected:
 
 struct RoomChangeCase {
     const char* what;
+    int room;
     bool clear;
     bool linesBefore;
     std::vector<QString> shown;
@@ -53,16 +54,21 @@ TEST_F(RoomChange, TheNewRoomsLinesFollowASeparatorOrAClearedOverlay)
 {
     const QString separator = QStringLiteral("—— 直播室 123 ——");
     const RoomChangeCase cases[] = {
-        {"separator", false, true, {"ann", "old", separator, "", "系统消息", "加入成功", "bob", "new"}},
-        {"cleared", true, true, {"系统消息", "加入成功", "bob", "new"}},
-        {"nothing to separate", false, false, {"系统消息", "加入成功", "bob", "new"}},
+        {"separator", 123, false, true, {"ann", "old", separator, "", "系统消息", "加入成功", "bob", "new"}},
+        {"room 0 is a room too",
+         0,
+         false,
+         true,
+         {"ann", "old", QStringLiteral("—— 直播室 0 ——"), "", "系统消息", "加入成功", "bob", "new"}},
+        {"cleared", 123, true, true, {"系统消息", "加入成功", "bob", "new"}},
+        {"nothing to separate", 123, false, false, {"系统消息", "加入成功", "bob", "new"}},
     };
     for (const RoomChangeCase& c : cases) {
         SCOPED_TRACE(c.what);
         m_overlay.ClearLines();
         if (c.linesBefore)
             m_overlay.AddBarrageMessage(ChatLine("ann", "old"));
-        m_overlay.BeginRoom(123, c.clear);
+        m_overlay.BeginRoom(c.room, c.clear);
         Join();
         m_overlay.AddBarrageMessage(ChatLine("bob", "new"));
         EXPECT_EQ(Paragraphs(), c.shown);
