@@ -33,7 +33,7 @@ TEST(AboutDlg, NamesTheBuildsWholeVersion)
                 line = label;
         }
         ASSERT_NE(line, nullptr);
-        EXPECT_EQ(line->text(), c.line);
+        EXPECT_EQ(line->text().toStdString(), c.line.toStdString());
         // Whole on the box too: not cut at the label's edge.
         EXPECT_LE(line->sizeHint().width(), line->width());
     }
