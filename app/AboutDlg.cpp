@@ -20,8 +20,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setGeometry(iconRect);
     icon->setPixmap(QApplication::windowIcon().pixmap(iconRect.size()));
 
+    // The whole version, as --version and the package give it, from the project's one version.
     // The two lines of text are 10 units tall: at 8 the descenders of this font are cut.
-    auto* name = new QLabel(tr("Zandrel, Version 1.0"), this);
+    auto* name = new QLabel(tr("Zandrel, Version %1").arg(QStringLiteral(ZANDREL_VERSION)), this);
     name->setGeometry(DialogRect(42, 13, 114, 10));
     auto* copyright = new QLabel(tr("Copyright (C) 2026"), this);
     copyright->setGeometry(DialogRect(42, 25, 114, 10));

@@ -4,7 +4,8 @@
 
 namespace zandrel {
 
-// The about box: the icon, "Zandrel, Version 1.0" and an OK button.
+// The about box: the icon, "Zandrel, Version 1.0.0.1" (the whole version of the build, the one
+// --version and the package give) and an OK button.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:

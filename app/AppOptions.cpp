@@ -1,6 +1,7 @@
 #include "app/AppOptions.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include <QCommandLineParser>
@@ -9,27 +10,52 @@
 
 #include "app/InstanceChannel.h"
 #include "app/RoomField.h"
+#include "app/Translations.h"
+#include "base/LogText.h"
 #include "lookup/ChatServerLookup.h"
 
 namespace zandrel {
+namespace {
+
+// The command line's texts: English, and Chinese where CTranslations has installed the program's
+// translations (context zandrel::CCommandLine in app/i18n/zandrel_zh_CN.ts).
+class CCommandLine {
+    Q_DECLARE_TR_FUNCTIONS(zandrel::CCommandLine)
+};
+
+// `option` in the user's language. Every option is added through here, so that a new option's help
+// is translated by one <message> in the .ts file, keyed by its English description. A description
+// with values in it is translated where it is made; looked up again here, it is found as nothing
+// and stays.
+QCommandLineOption Translated(QCommandLineOption option)
+{
+    option.setDescription(CCommandLine::tr(qUtf8Printable(option.description())));
+    return option;
+}
+
+}  // namespace
+
+void PrintCommandLineError(const QString& error)
+{
+    const std::string line = QCoreApplication::applicationName().toStdString() + ": " + error.toStdString();
+    std::fprintf(stderr, "%s\n", LogTextFromUtf8(line).c_str());
+}
 
 bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString& error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Zandrel: the chat of a live room in an always-on-top overlay."));
+    parser.setApplicationDescription(CCommandLine::tr("Zandrel: the chat of a live room in an always-on-top overlay."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption lookupHost(
         QStringLiteral("lookup-host"),
-        QStringLiteral("Web server that tells where the chat server is, as host or host:port "
-                       "(default: the %1 environment variable, else %2).")
+        CCommandLine::tr("Web server that tells where the chat server is, as host or host:port "
+                         "(default: the %1 environment variable, else %2).")
             .arg(QString::fromLatin1(kLookupHostVariable), QString::fromLatin1(kDefaultLookupHost)),
         QStringLiteral("host[:port]"));
-    parser.addOption(lookupHost);
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
         QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
-    parser.addOption(quiet);
     // Commands for the instance that runs already, for a desktop's own shortcut settings to bind.
     const QCommandLineOption show(QStringLiteral("show"),
                                   QStringLiteral("Show the running Zandrel's main window (or start one)."));
@@ -40,8 +66,8 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
                                          QStringLiteral("N"));
     const QCommandLineOption disconnect(QStringLiteral("disconnect"),
                                         QStringLiteral("End the running Zandrel's session."));
-    for (const QCommandLineOption& option : {show, toggleLock, connectRoom, disconnect})
-        parser.addOption(option);
+    for (const QCommandLineOption& option : {lookupHost, quiet, show, toggleLock, connectRoom, disconnect})
+        parser.addOption(Translated(option));
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -59,7 +85,7 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
     if (parser.isSet(lookupHost))
         host = parser.value(lookupHost);
     if (!IsValidLookupHost(host.toStdString())) {
-        error = QStringLiteral("not a host or host:port: %1").arg(host);
+        error = CCommandLine::tr("not a host or host:port: %1").arg(host);
         return false;
     }
     options.lookupHost = host;
@@ -82,14 +108,14 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
     if (parser.isSet(connectRoom)) {
         const QString room = parser.value(connectRoom);
         if (!IsRoomNumberText(room)) {
-            error = QStringLiteral("not a room number: %1").arg(room);
+            error = CCommandLine::tr("not a room number: %1").arg(room);
             return false;
         }
         options.command = InstanceCommand{InstanceCommand::Kind::Connect, room.toInt()};
         ++commands;
     }
     if (commands > 1) {
-        error = QStringLiteral("one of --show, --toggle-lock, --connect and --disconnect at a time");
+        error = CCommandLine::tr("one of --show, --toggle-lock, --connect and --disconnect at a time");
         return false;
     }
     return true;
@@ -120,10 +146,11 @@ bool AsksForInstanceCommand(int argc, const char* const* argv)
 int SendInstanceCommand(int& argc, char** argv)
 {
     QCoreApplication core(argc, argv);
+    const CTranslations translations;  // the errors in the user's language
     AppOptions options;
     QString error;
     if (!ParseAppOptions(QCoreApplication::arguments(), options, error) || !options.command) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(error));
+        PrintCommandLineError(error);
         return 2;
     }
     QString answer;
@@ -131,18 +158,18 @@ int SendInstanceCommand(int& argc, char** argv)
     case SendResult::Done:
         if (answer == QLatin1String("ok"))
             return 0;
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(answer));
+        PrintCommandLineError(answer);
         return 1;
     case SendResult::NotRunning:
         if (options.command->kind == InstanceCommand::Kind::Show ||
             options.command->kind == InstanceCommand::Kind::Connect)
             return kStartTheProgram;
-        std::fprintf(stderr, "%s: no Zandrel is running\n", qPrintable(QCoreApplication::applicationName()));
+        PrintCommandLineError(CCommandLine::tr("no Zandrel is running"));
         return 1;
     case SendResult::Failed:
         break;
     }
-    std::fprintf(stderr, "%s: the running Zandrel did not answer\n", qPrintable(QCoreApplication::applicationName()));
+    PrintCommandLineError(CCommandLine::tr("the running Zandrel did not answer"));
     return 1;
 }
 
@@ -151,10 +178,11 @@ int ShowUsageOrVersion(int& argc, char** argv)
     // A core application needs no display; its arguments give the usage the program's real name.
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(ZANDREL_VERSION));
+    const CTranslations translations;  // the usage and the errors in the user's language
     AppOptions options;
     QString error;
     if (!ParseAppOptions(QCoreApplication::arguments(), options, error)) {  // --help and --version exit
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(error));
+        PrintCommandLineError(error);
         return 2;
     }
     return 0;

@@ -17,8 +17,12 @@ struct AppOptions {
 
 // Reads the command line and the environment: --lookup-host beats ZANDREL_LOOKUP_HOST, which beats
 // the demo service's address. False with `error` set on a bad value; --help and --version print
-// their text and exit, as QCommandLineParser does.
+// their text and exit, as QCommandLineParser does. The help and the errors are in the user's
+// language where CTranslations is installed.
 bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString& error);
+// "zandrel: <error>" on standard error, in the terminal's character set, with what was typed on the
+// command line made safe for the terminal (its control characters written as \xNN).
+void PrintCommandLineError(const QString& error);
 
 // Whether the command line asks only for the usage or the version, which are answered without a
 // window system (in a terminal, over SSH), before the GUI starts.

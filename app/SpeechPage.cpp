@@ -15,6 +15,15 @@ CSpeechPage::CSpeechPage(const AppSettings& settings, QWidget* parent) : QWidget
     m_chatTemplate.setPlaceholderText(SpeechSettings::kDefaultChatTemplate);
     m_giftTemplate.setText(speech.giftTemplate);
     m_giftTemplate.setPlaceholderText(SpeechSettings::kDefaultGiftTemplate);
+    // What the templates' placeholders are read as, beside the fields and on them.
+    m_chatTemplate.setToolTip(QStringLiteral("{name} 读作发弹幕的观众的昵称，{text} 读作弹幕的内容"));
+    m_giftTemplate.setToolTip(QStringLiteral("{name} 读作送礼物的观众的昵称，{text} 读作礼物的说明"));
+    auto* templateHelp = new QLabel(
+        QStringLiteral(
+            "模板里的 {name} 读作观众的昵称，{text} 读作弹幕的内容（礼物则是“送给主播10个仙豆”这样的说明）。"),
+        this);
+    templateHelp->setTextFormat(Qt::PlainText);
+    templateHelp->setWordWrap(true);
     m_cut.setRange(0, 1000);
     m_cut.setSpecialValueText(QStringLiteral("不限"));
     m_cut.setSuffix(QStringLiteral(" 字"));
@@ -41,6 +50,7 @@ CSpeechPage::CSpeechPage(const AppSettings& settings, QWidget* parent) : QWidget
     form->addRow(QStringLiteral("朗读哪些"), &m_lines);
     form->addRow(QStringLiteral("弹幕模板"), &m_chatTemplate);
     form->addRow(QStringLiteral("礼物模板"), &m_giftTemplate);
+    form->addRow(QString(), templateHelp);
     form->addRow(QStringLiteral("每条最多读"), &m_cut);
     form->addRow(QStringLiteral("声音"), &m_voice);
     form->addRow(QStringLiteral("语速"), &m_rate);

@@ -41,7 +41,7 @@ int CZandrelApp::Run()
     AppOptions options;
     QString error;
     if (!ParseAppOptions(QApplication::arguments(), options, error)) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QApplication::applicationName()), qPrintable(error));
+        PrintCommandLineError(error);
         return 2;
     }
     CurrentLookupSettings().host = options.lookupHost.toStdString();

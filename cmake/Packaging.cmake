@@ -3,6 +3,7 @@
 # hicolor theme, the AppStream metainfo, the manual pages, and its dependencies found by
 # dpkg-shlibdeps. scripts/package.sh builds it with Debian's hardening flags.
 include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/ReleaseVersion.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/Icons.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/res/org.zandrel.Zandrel.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/res/copyright DESTINATION share/doc/zandrel)

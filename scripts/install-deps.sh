@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   lintian appstream help2man librsvg2-bin devscripts desktop-file-utils libxml2-utils
+  locales
   nodejs node-ws
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer dunst
   sway xwayland qt6-wayland mutter kwin-wayland dbus xdg-desktop-portal xdg-desktop-portal-kde

@@ -470,7 +470,7 @@ TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)
     QTest::qWait(300);
     EXPECT_EQ(menuText, QStringLiteral("设置(&S)...|&About Zandrel...|打开聊天记录文件夹|"));
     EXPECT_EQ(title, QStringLiteral("About Zandrel"));
-    EXPECT_TRUE(text.contains(QStringLiteral("Zandrel, Version 1.0")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Zandrel, Version " ZANDREL_VERSION "|")));
 
     title.clear();
     m_dialog->activateWindow();

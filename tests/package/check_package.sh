@@ -54,9 +54,18 @@ $bad"; failed=1; }
 # tags newer than Debian 12's AppStream, such as <developer>, are only information).
 cmp -s "$metainfo" "$unpacked/usr/share/metainfo/org.zandrel.Zandrel.metainfo.xml" ||
   { echo "FAIL: the package holds another metainfo than $metainfo"; failed=1; }
+# One version: the metainfo's newest release and the changelog's newest entry are the package's.
+release=$(sed -nE 's/.*<release version="([^"]*)".*/\1/p' "$metainfo")
+release=${release%%$'\n'*}
+[ "$release" = "$version" ] ||
+  { echo "FAIL: the metainfo's newest release is '$release', the package's version $version"; failed=1; }
+changelog=$(zcat "$unpacked/usr/share/doc/zandrel/changelog.gz")
+entry=${changelog%%$'\n'*}
+[[ $entry == "zandrel ($version) "* ]] ||
+  { echo "FAIL: the changelog's newest entry is '$entry', not $version"; failed=1; }
 validation=$(appstreamcli validate --no-net "$metainfo" 2>&1) && ! grep -qE '^[EW]: ' <<<"$validation" ||
   { echo "FAIL: appstreamcli on $metainfo:
 $validation"; failed=1; }
 [ "$failed" -eq 0 ] || exit 1
 echo "PASS: the package's files, Depends, Recommends, manual pages, hardening, desktop entry, icons,"
-echo "      lintian and AppStream metainfo"
+echo "      lintian, AppStream metainfo, and one version"
