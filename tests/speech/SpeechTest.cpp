@@ -93,7 +93,7 @@ class FakeEngine : public ISpeechEngine {
 public:
     explicit FakeEngine(QString problem = {}) : m_problem(std::move(problem)) {}
     QString Problem() const override { return m_problem; }
-    QStringList Voices() const override { return {"v1"}; }
+    SpeechVoices Voices() const override { return {{"v1", "v1"}}; }
     void Configure(const SpeechSettings&) override {}
     void Say(const QString& text) override { said.push_back(text); }
     void Stop() override
@@ -200,7 +200,7 @@ TEST(ReadAloud, AnEngineThatTakesLongToStartHoldsNeitherTheCallerNorItsLines)
     QSignalSpy status(&readAloud, &CReadAloud::engineStatus);
     ASSERT_TRUE(status.wait(5000));
     EXPECT_TRUE(readAloud.Problem().isEmpty());
-    EXPECT_EQ(readAloud.Voices(), QStringList{"v1"});
+    EXPECT_EQ(readAloud.Voices(), (SpeechVoices{{"v1", "v1"}}));
     (void)engine;  // what it said is the reader's business on its own thread
 }
 
