@@ -63,7 +63,7 @@ void CTrayIcon::UpdateTexts()
     const bool speechReady = m_actions.isSpeechReady && m_actions.isSpeechReady();
     m_speech->setEnabled(speechReady);
     m_speech->setText(speechReady && m_actions.isSpeechPaused && m_actions.isSpeechPaused() ? kResumeSpeechText
-                                                                                             : kPauseSpeechText);
+                                                                                            : kPauseSpeechText);
 }
 
 }  // namespace zandrel

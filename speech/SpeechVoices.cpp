@@ -54,6 +54,8 @@ QString printable(const QString& text)
     return out;
 }
 
+// The language's name as the streamer reads it best: Chinese for Chinese, otherwise the language's
+// own name ("Deutsch"); empty where the library could not read the language.
 QString languageName(const EngineVoice& voice, ChineseSpeech chinese)
 {
     switch (chinese) {
@@ -75,14 +77,18 @@ QString languageName(const EngineVoice& voice, ChineseSpeech chinese)
     return native.isEmpty() ? QLocale::languageToString(language) : native;
 }
 
-// "普通话 · Chinese (Mandarin, latin as English) · Alicia"; the language is left out where the
-// voice's name begins with it already ("English (America)").
+// "普通话 · Chinese (Mandarin, latin as English) · Alicia", "Deutsch · Anna"; the language is left
+// out where the voice's name begins with it already, in its own or in English ("English (America)",
+// "German": espeak-ng's names).
 QString label(const EngineVoice& voice, ChineseSpeech chinese)
 {
     const NameParts parts = splitName(voice.name);
     const QString base = printable(parts.base);
     QString out = languageName(voice, chinese);
-    if (out.isEmpty() || base.startsWith(out, Qt::CaseInsensitive))
+    const bool named = chinese == ChineseSpeech::None &&
+                       (base.startsWith(out, Qt::CaseInsensitive) ||
+                        base.startsWith(QLocale::languageToString(voice.locale.language()), Qt::CaseInsensitive));
+    if (out.isEmpty() || named)
         out = base;
     else
         out += QStringLiteral(" · ") + base;
