@@ -165,7 +165,9 @@ QString DefaultVoice(const std::vector<EngineVoice>& voices, const QString& engi
     if (order.empty())
         return {};
     const Ranked& first = order.front();
-    if (first.chinese != ChineseSpeech::None || engineDefault.isEmpty())
+    const bool ownListed = std::any_of(voices.begin(), voices.end(),
+                                       [&](const EngineVoice& voice) { return voice.name == engineDefault; });
+    if (first.chinese != ChineseSpeech::None || engineDefault.isEmpty() || !ownListed)
         return voices[static_cast<std::size_t>(first.index)].name;
     return engineDefault;
 }

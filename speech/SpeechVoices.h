@@ -47,8 +47,8 @@ ChineseSpeech ChineseSpeechOf(const EngineVoice& voice);
 SpeechVoices ListedVoices(const std::vector<EngineVoice>& voices);
 
 // The voice to speak with when the settings choose none: the first Chinese voice of the list's
-// order, otherwise `engineDefault` (the engine's own choice, empty if it made none), otherwise the
-// list's first voice. Empty when the engine lists no voice.
+// order, otherwise `engineDefault` (the engine's own choice, empty if it made none) where the engine
+// lists it, otherwise the list's first voice. Empty when the engine lists no voice.
 QString DefaultVoice(const std::vector<EngineVoice>& voices, const QString& engineDefault);
 
 }  // namespace zandrel

@@ -41,7 +41,9 @@ public:
         }
         m_listed = ListedVoices(voices);
         m_defaultVoice = DefaultVoice(voices, engineVoice);
-        if (!UseVoice(m_defaultVoice)) {
+        // An engine that started well speaks with the voice it has even if it refuses this one; one
+        // whose start failed speaks only with a voice given here.
+        if (!UseVoice(m_defaultVoice) && startFailed) {
             m_problem = kEngineFailed.arg(m_speech->errorString());
             return;
         }
