@@ -34,6 +34,7 @@ CSpeechPage::CSpeechPage(const AppSettings& settings, QWidget* parent) : QWidget
     m_backlog.setValue(speech.maxBacklogSeconds);
     m_pauseHotkey.setKeySequence(QKeySequence(settings.speechHotkey, QKeySequence::PortableText));
     m_engineState.setWordWrap(true);
+    m_engineState.setTextFormat(Qt::PlainText);  // the engine's own words, never markup
     SetEngineStatus(QString(), {});
 
     auto* form = new QFormLayout(this);
