@@ -338,5 +338,16 @@ TEST(SpeechPageVoices, TheStoredVoiceIsFoundAgainByItsName)
     }
 }
 
+// What the engine says of itself is its own text: shown as written, never as markup.
+TEST(SpeechPageVoices, TheEnginesProblemIsShownAsPlainText)
+{
+    AppSettings settings;
+    CSpeechPage page(settings);
+    const QString problem = QStringLiteral("语音引擎无法使用：<img src=\"/x\"><b>Invalid voice</b>");
+    page.SetEngineStatus(problem, {});
+    EXPECT_EQ(page.EngineState().text().toStdString(), problem.toStdString());
+    EXPECT_EQ(page.EngineState().textFormat(), Qt::PlainText);
+}
+
 }  // namespace
 }  // namespace zandrel
