@@ -38,10 +38,16 @@ public:
 
     bool SpeechEnabled() const { return m_settings.speech.enabled; }
     bool IsSpeechPaused() const { return m_readAloud && m_readAloud->IsPaused(); }
+    // Read-aloud is on and its engine speaks: it has started and reports no problem. Only then is
+    // there anything to pause.
+    bool IsSpeechReady() const
+    {
+        return SpeechEnabled() && m_readAloud && m_readAloud->IsStarted() && m_readAloud->Problem().isEmpty();
+    }
     void ToggleSpeechPaused();
     // Null while the engine starts or read-aloud has never been on.
     QString SpeechProblem() const { return m_readAloud ? m_readAloud->Problem() : QString(); }
-    QStringList Voices() const { return m_readAloud ? m_readAloud->Voices() : QStringList(); }
+    SpeechVoices Voices() const { return m_readAloud ? m_readAloud->Voices() : SpeechVoices(); }
     CReadAloud* ReadAloud() { return m_readAloud.get(); }
     CChatLog* ChatLog() { return m_chatLog.get(); }
     const QString& LogFolder() const { return m_logFolder; }
@@ -53,7 +59,7 @@ public:
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 signals:
-    void speechStatus(const QString& problem, const QStringList& voices);
+    void speechStatus(const QString& problem, const SpeechVoices& voices);
     void speechPausedChanged(bool paused);
     void logProblem(const QString& text);
 

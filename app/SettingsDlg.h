@@ -22,7 +22,7 @@ namespace zandrel {
 // What the settings box shows besides the settings: read-aloud's engine and the chat log's folder.
 struct SettingsContext {
     QString speechProblem;  // null while the engine starts
-    QStringList voices;
+    SpeechVoices voices;
     QString logFolder;
     std::function<void()> openLogFolder;
     // Where the overlay is on the screen while it shows (an empty rectangle otherwise): the box

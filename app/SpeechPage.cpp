@@ -43,6 +43,7 @@ CSpeechPage::CSpeechPage(const AppSettings& settings, QWidget* parent) : QWidget
     m_backlog.setValue(speech.maxBacklogSeconds);
     m_pauseHotkey.setKeySequence(QKeySequence(settings.speechHotkey, QKeySequence::PortableText));
     m_engineState.setWordWrap(true);
+    m_engineState.setTextFormat(Qt::PlainText);  // the engine's own words, never markup
     SetEngineStatus(QString(), {});
 
     auto* form = new QFormLayout(this);
@@ -88,7 +89,7 @@ void CSpeechPage::Store(AppSettings& settings) const
         settings.speechHotkey = key.toString(QKeySequence::PortableText);
 }
 
-void CSpeechPage::SetEngineStatus(const QString& problem, const QStringList& voices)
+void CSpeechPage::SetEngineStatus(const QString& problem, const SpeechVoices& voices)
 {
     if (problem.isNull() && voices.isEmpty()) {
         m_engineState.setText(kEngineStarting);
@@ -97,13 +98,14 @@ void CSpeechPage::SetEngineStatus(const QString& problem, const QStringList& voi
     }
     m_engineState.setText(problem.isEmpty() ? kEngineReady : problem);
     m_engineState.setStyleSheet(problem.isEmpty() ? QString() : QStringLiteral("color: #b00000"));
-    // The voices the engine has, keeping the chosen one.
+    // The voices the engine has, by their labels, keeping the chosen one: the settings store its
+    // name, which is also what finds it again in the list.
     const QSignalBlocker quiet(&m_voice);
     const QString chosen = m_voice.currentData().toString();
     m_voice.clear();
     m_voice.addItem(kDefaultVoice, QString());
-    for (const QString& voice : voices)
-        m_voice.addItem(voice, voice);
+    for (const SpeechVoice& voice : voices)
+        m_voice.addItem(voice.label, voice.name);
     const int index = m_voice.findData(chosen);
     if (index < 0 && !chosen.isEmpty())
         m_voice.addItem(chosen, chosen);

@@ -10,6 +10,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ChordEdit.h"
+#include "speech/SpeechVoices.h"
 
 namespace zandrel {
 
@@ -25,8 +26,9 @@ public:
 
     explicit CSpeechPage(const AppSettings& settings, QWidget* parent = nullptr);
     void Store(AppSettings& settings) const;
-    // What the engine says: its problem (empty when it speaks, null while it starts) and voices.
-    void SetEngineStatus(const QString& problem, const QStringList& voices);
+    // What the engine says: its problem (empty when it speaks, null while it starts) and voices, in
+    // the order they are listed (Chinese ones first).
+    void SetEngineStatus(const QString& problem, const SpeechVoices& voices);
 
     QCheckBox& Enabled() { return m_enabled; }
     QComboBox& Lines() { return m_lines; }
@@ -34,6 +36,7 @@ public:
     QLineEdit& GiftTemplate() { return m_giftTemplate; }
     QLabel& EngineState() { return m_engineState; }
     QKeySequenceEdit& PauseHotkey() { return m_pauseHotkey; }
+    QComboBox& Voice() { return m_voice; }
 
 signals:
     void changed();

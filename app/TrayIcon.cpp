@@ -60,8 +60,10 @@ void CTrayIcon::UpdateTexts()
     m_session->setText(m_actions.isSessionActive && m_actions.isSessionActive() ? kDisconnectText : kConnectText);
     m_lock->setText(m_actions.isLocked() ? kUnlockText : kLockText);
     m_overlay->setText(m_actions.isOverlayShown() ? kHideText : kShowText);
-    m_speech->setVisible(m_actions.isSpeechOn && m_actions.isSpeechOn());
-    m_speech->setText(m_actions.isSpeechPaused && m_actions.isSpeechPaused() ? kResumeSpeechText : kPauseSpeechText);
+    const bool speechReady = m_actions.isSpeechReady && m_actions.isSpeechReady();
+    m_speech->setEnabled(speechReady);
+    m_speech->setText(speechReady && m_actions.isSpeechPaused && m_actions.isSpeechPaused() ? kResumeSpeechText
+                                                                                            : kPauseSpeechText);
 }
 
 }  // namespace zandrel

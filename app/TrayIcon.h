@@ -11,8 +11,9 @@ namespace zandrel {
 // The program's icon in the desktop's tray, where it has one, reachable while a game keeps the
 // overlay click-through. A left click shows or hides the main window; the menu shows it, connects
 // or disconnects, locks or unlocks the overlay, shows or hides it, pauses or resumes read-aloud,
-// opens the chat log's folder or the settings, and quits. It also carries messages where the
-// desktop has no notification service. UI thread.
+// opens the chat log's folder or the settings, and quits. Its entries stay in that order whatever
+// the state, so that a hand that knows the menu finds them: one that cannot act now is greyed, not
+// taken out. It also carries messages where the desktop has no notification service. UI thread.
 class CTrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -23,8 +24,9 @@ public:
         std::function<void()> toggleOverlay;
         std::function<void()> settings;
         std::function<void()> quit;
-        // Read-aloud's pause (shown while read-aloud is on) and the chat log's folder.
-        std::function<bool()> isSpeechOn;
+        // Read-aloud's pause (greyed unless read-aloud is on and its engine speaks) and the chat
+        // log's folder.
+        std::function<bool()> isSpeechReady;
         std::function<bool()> isSpeechPaused;
         std::function<void()> toggleSpeech;
         std::function<void()> openLogFolder;

@@ -137,12 +137,13 @@ void CZandrelDlg::OnInitDialog()
         SetStatus(m_statusLine);
     });
     connect(&m_features, &CRoomFeatures::logProblem, this, [this] { SetStatus(m_statusLine); });
-    connect(&m_features, &CRoomFeatures::speechStatus, this, [this](const QString& problem, const QStringList& voices) {
-        if (m_settingsDlg)
-            m_settingsDlg->Speech().SetEngineStatus(problem, voices);
-        if (!problem.isEmpty())
-            std::fprintf(stderr, "zandrel: read-aloud: %s\n", qPrintable(problem));
-    });
+    connect(&m_features, &CRoomFeatures::speechStatus, this,
+            [this](const QString& problem, const SpeechVoices& voices) {
+                if (m_settingsDlg)
+                    m_settingsDlg->Speech().SetEngineStatus(problem, voices);
+                if (!problem.isEmpty())
+                    std::fprintf(stderr, "zandrel: read-aloud: %s\n", qPrintable(problem));
+            });
     ApplySettings(m_settings);
     if (m_settings.overlayPosition)
         m_bubbleDlg.RestorePosition(*m_settings.overlayPosition);
@@ -165,7 +166,7 @@ void CZandrelDlg::OnInitDialog()
         [this] { m_bubbleDlg.setVisible(!m_bubbleDlg.isVisible()); },
         [this] { OnSettings(); },
         [this] { close(); },
-        [this] { return m_features.SpeechEnabled(); },
+        [this] { return m_features.IsSpeechReady(); },
         [this] { return m_features.IsSpeechPaused(); },
         [this] { m_features.ToggleSpeechPaused(); },
         [this] { m_features.OpenLogFolder(); },
@@ -559,9 +560,12 @@ void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(kSettingsMenuText, this, &CZandrelDlg::OnSettings);
     menu.addAction(AboutMenuText(), this, &CZandrelDlg::OnAbout);
     menu.addAction(CTrayIcon::kOpenLogFolderText, &m_features, &CRoomFeatures::OpenLogFolder);
-    if (m_features.SpeechEnabled())
-        menu.addAction(m_features.IsSpeechPaused() ? CTrayIcon::kResumeSpeechText : CTrayIcon::kPauseSpeechText,
-                       &m_features, &CRoomFeatures::ToggleSpeechPaused);
+    // As in the tray: there, greyed while no engine speaks.
+    const bool speechReady = m_features.IsSpeechReady();
+    QAction* speech = menu.addAction(speechReady && m_features.IsSpeechPaused() ? CTrayIcon::kResumeSpeechText
+                                                                                : CTrayIcon::kPauseSpeechText,
+                                     &m_features, &CRoomFeatures::ToggleSpeechPaused);
+    speech->setEnabled(speechReady);
     menu.exec(event->globalPos());
 }
 

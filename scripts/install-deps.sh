@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libwayland-dev libwayland-bin wayland-protocols
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  speech-dispatcher speech-dispatcher-espeak-ng espeak-ng pulseaudio pulseaudio-utils
+  speech-dispatcher speech-dispatcher-espeak-ng espeak-ng pulseaudio pulseaudio-utils locales
   libwebsockets-dev libjsoncpp-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy

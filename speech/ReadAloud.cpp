@@ -22,7 +22,10 @@ void CSpeechReader::Start()
         m_queue.Clear();
         emit engineStatus(problem, m_engine->Voices());
     };
-    emit engineStatus(m_engine->Problem(), m_engine->Voices());
+    // Empty but not null when it speaks: null stands for an engine that has not started yet, and
+    // an engine may speak without listing any voice.
+    const QString problem = m_engine->Problem();
+    emit engineStatus(problem.isNull() ? QStringLiteral("") : problem, m_engine->Voices());
 }
 
 void CSpeechReader::Configure(const SpeechSettings& settings)
@@ -90,7 +93,7 @@ CReadAloud::CReadAloud(CSpeechReader::EngineFactory makeEngine)
     m_reader->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
     // Queued: the reader's signals come from the speech thread.
-    connect(m_reader, &CSpeechReader::engineStatus, this, [this](const QString& problem, const QStringList& voices) {
+    connect(m_reader, &CSpeechReader::engineStatus, this, [this](const QString& problem, const SpeechVoices& voices) {
         m_started = true;
         m_problem = problem;
         m_voices = voices;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include <QObject>
-#include <QStringList>
 #include <QThread>
 
 #include "speech/SpeakingTime.h"
@@ -39,7 +38,7 @@ public:
 
 signals:
     // The engine's problem (empty when it speaks) and its voices.
-    void engineStatus(const QString& problem, const QStringList& voices);
+    void engineStatus(const QString& problem, const SpeechVoices& voices);
     // The spoken backlog now and at its worst, in seconds, and how many lines were dropped.
     void backlog(double seconds, double worst, qulonglong dropped);
 
@@ -79,12 +78,12 @@ public:
     bool IsStarted() const { return m_started; }
     // Empty while the engine speaks or before it has started.
     const QString& Problem() const { return m_problem; }
-    const QStringList& Voices() const { return m_voices; }
+    const SpeechVoices& Voices() const { return m_voices; }
     double WorstBacklog() const { return m_worst; }
     qulonglong Dropped() const { return m_dropped; }
 
 signals:
-    void engineStatus(const QString& problem, const QStringList& voices);
+    void engineStatus(const QString& problem, const SpeechVoices& voices);
 
 private:
     // The speech thread. Left running (and never freed) if it does not end within the stop's wait:
@@ -94,7 +93,7 @@ private:
     bool m_paused = false;
     bool m_started = false;
     QString m_problem;
-    QStringList m_voices;
+    SpeechVoices m_voices;
     double m_worst = 0;
     qulonglong m_dropped = 0;
 };

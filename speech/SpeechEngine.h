@@ -4,9 +4,9 @@
 #include <memory>
 
 #include <QString>
-#include <QStringList>
 
 #include "speech/SpeechSettings.h"
+#include "speech/SpeechVoices.h"
 
 namespace zandrel {
 
@@ -17,7 +17,8 @@ public:
     virtual ~ISpeechEngine() = default;
     // Empty when the engine can speak; otherwise why not, as the settings box says it.
     virtual QString Problem() const = 0;
-    virtual QStringList Voices() const = 0;
+    // The voices the settings page offers, in its order (SpeechVoices.h).
+    virtual SpeechVoices Voices() const = 0;
     virtual void Configure(const SpeechSettings& settings) = 0;
     virtual void Say(const QString& text) = 0;
     virtual void Stop() = 0;
@@ -29,7 +30,8 @@ public:
 };
 
 // The system's speech: Qt's text-to-speech with the speech-dispatcher engine where there is one,
-// otherwise any engine that is there, speaking Chinese where it has a Chinese voice.
+// otherwise any engine that is there, speaking Chinese where it has a Chinese voice and otherwise
+// with the engine's own voice, whatever the system's locale.
 std::unique_ptr<ISpeechEngine> CreateSystemSpeechEngine();
 
 }  // namespace zandrel

@@ -468,7 +468,7 @@ TEST_F(MainWindow, TheAboutBoxFromTheContextMenuAndF1)
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), m_dialog->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(m_dialog.get(), &event);
     QTest::qWait(300);
-    EXPECT_EQ(menuText, QStringLiteral("设置(&S)...|&About Zandrel...|打开聊天记录文件夹|"));
+    EXPECT_EQ(menuText, QStringLiteral("设置(&S)...|&About Zandrel...|打开聊天记录文件夹|暂停朗读|"));
     EXPECT_EQ(title, QStringLiteral("About Zandrel"));
     EXPECT_TRUE(text.contains(QStringLiteral("Zandrel, Version " ZANDREL_VERSION "|")));
 

@@ -199,7 +199,7 @@ class RecordingEngine : public ISpeechEngine {
 public:
     explicit RecordingEngine(std::shared_ptr<Recorded> recorded) : m_recorded(std::move(recorded)) {}
     QString Problem() const override { return {}; }
-    QStringList Voices() const override { return {}; }
+    SpeechVoices Voices() const override { return {}; }
     void Configure(const SpeechSettings&) override {}
     void Say(const QString& text) override
     {

@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 
+#include "app/SpeechPage.h"
 #include "speech/ReadAloud.h"
 #include "speech/SpeechText.h"
+#include "speech/SpeechVoices.h"
 #include "support/ParamNames.h"
 
 namespace zandrel {
@@ -93,7 +95,7 @@ class FakeEngine : public ISpeechEngine {
 public:
     explicit FakeEngine(QString problem = {}) : m_problem(std::move(problem)) {}
     QString Problem() const override { return m_problem; }
-    QStringList Voices() const override { return {"v1"}; }
+    SpeechVoices Voices() const override { return {{"v1", "v1"}}; }
     void Configure(const SpeechSettings&) override {}
     void Say(const QString& text) override { said.push_back(text); }
     void Stop() override
@@ -200,8 +202,151 @@ TEST(ReadAloud, AnEngineThatTakesLongToStartHoldsNeitherTheCallerNorItsLines)
     QSignalSpy status(&readAloud, &CReadAloud::engineStatus);
     ASSERT_TRUE(status.wait(5000));
     EXPECT_TRUE(readAloud.Problem().isEmpty());
-    EXPECT_EQ(readAloud.Voices(), QStringList{"v1"});
+    EXPECT_EQ(readAloud.Voices(), (SpeechVoices{{"v1", "v1"}}));
     (void)engine;  // what it said is the reader's business on its own thread
+}
+
+// Voices as speech-dispatcher's espeak-ng lists them through Qt 6.4: Chinese ones under no
+// language (Qt reads no "cmn", "yue" or "hak"), variants after a "+".
+const QLocale kNoLanguage = QLocale::c();
+EngineVoice voice(const QString& name, const QLocale& locale = kNoLanguage) { return {name, locale}; }
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+const QLocale kAmerican(QLocale::English, QLocale::UnitedStates);
+
+struct VoiceListCase {
+    const char* label;
+    std::vector<EngineVoice> voices;  // in the engine's order
+    QString engineDefault;            // the voice the engine chose itself, if any
+    QStringList labels;               // as the page lists them
+    QString defaultVoice;             // what is spoken with when the settings choose none
+};
+
+const std::vector<VoiceListCase> kVoiceLists = {
+    {"espeak-ng: Chinese first, its voices before their variants",
+     {voice("Afrikaans", QLocale(QLocale::Afrikaans)), voice("Chinese (Cantonese)"),
+      voice("Chinese (Mandarin, latin as English)+Alicia"), voice("Chinese (Mandarin, latin as English)"),
+      voice("English (America)", kAmerican), voice("English (America)+Adam", kAmerican), voice("German", kGerman),
+      voice("Hakka Chinese"), voice("Bishnupriya Manipuri")},
+     "English (America)",
+     {"普通话 · Chinese (Mandarin, latin as English)", "粤语 · Chinese (Cantonese)", "客家话 · Hakka Chinese",
+      "普通话 · Chinese (Mandarin, latin as English) · Alicia", "Afrikaans", "English (America)", "German",
+      "Bishnupriya Manipuri", "English (America) · Adam"},
+     "Chinese (Mandarin, latin as English)"},
+    {"Chinese the library could read",
+     {voice("Anna", kGerman), voice("sinji", QLocale(QLocale::Cantonese, QLocale::HongKong)),
+      voice("xiaoyan", QLocale(QLocale::Chinese, QLocale::China))},
+     "Anna",
+     {"中文 · xiaoyan", "粤语 · sinji", "Deutsch · Anna"},
+     "xiaoyan"},
+    {"no Chinese voice: the engine's own",
+     {voice("German", kGerman), voice("English (America)", kAmerican)},
+     "English (America)",
+     {"German", "English (America)"},
+     "English (America)"},
+    {"no Chinese voice and the engine's own not among its voices: the first",
+     {voice("German", kGerman), voice("English (America)", kAmerican)},
+     "Klingon",
+     {"German", "English (America)"},
+     "German"},
+    {"no Chinese voice and none chosen by the engine: the first",
+     {voice("German", kGerman), voice("English (America)", kAmerican)},
+     QString(),
+     {"German", "English (America)"},
+     "German"},
+    {"no voice at all", {}, QString(), {}, QString()},
+    {"names from the engine are shown on one bounded line, once each",
+     {voice(""), voice("a\nb\u202Ec\td"), voice("a\nb\u202Ec\td"), voice(QString(1000, u'x') + "+Adam")},
+     QString(),
+     {"a b c d", QString(kMaxVoiceLabelName - 1, u'x') + u'…' + " · Adam"},
+     "a\nb\u202Ec\td"},
+};
+
+void PrintTo(const VoiceListCase& c, std::ostream* out) { *out << c.label; }
+
+class VoiceListTable : public ::testing::TestWithParam<VoiceListCase> {};
+
+TEST_P(VoiceListTable, OrderLabelsAndDefault)
+{
+    const VoiceListCase& c = GetParam();
+    const SpeechVoices listed = ListedVoices(c.voices);
+    QStringList labels;
+    for (const SpeechVoice& v : listed)
+        labels.push_back(v.label);
+    EXPECT_EQ(labels.join(u'\n').toStdString(), c.labels.join(u'\n').toStdString());
+    // Each entry is found again by the name the settings store.
+    for (const SpeechVoice& v : listed)
+        EXPECT_TRUE(
+            std::any_of(c.voices.begin(), c.voices.end(), [&](const EngineVoice& e) { return e.name == v.name; }));
+    EXPECT_EQ(DefaultVoice(c.voices, c.engineDefault).toStdString(), c.defaultVoice.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, VoiceListTable, ::testing::ValuesIn(kVoiceLists),
+                         [](const auto& instance) { return test::TestName(instance.param.label); });
+
+// All of espeak-ng: 131 languages, each in 101 variants. The page lists a bounded part of it, the
+// Chinese voices first.
+TEST(VoiceList, AnEngineOf13000VoicesListsABoundedPartChineseFirst)
+{
+    std::vector<EngineVoice> voices;
+    const QStringList languages = {"Afrikaans", "Chinese (Mandarin, latin as English)", "Chinese (Cantonese)"};
+    for (int i = 0; i < 131; ++i) {
+        const QString language = i < languages.size() ? languages[i] : QStringLiteral("Language %1").arg(i);
+        voices.push_back(voice(language));
+        for (int v = 0; v < 101; ++v)
+            voices.push_back(voice(language + QStringLiteral("+Variant%1").arg(v)));
+    }
+    ASSERT_EQ(voices.size(), 13362u);
+    const SpeechVoices listed = ListedVoices(voices);
+    ASSERT_EQ(listed.size(), kMaxListedVoices);
+    EXPECT_EQ(listed[0].name.toStdString(), "Chinese (Mandarin, latin as English)");
+    EXPECT_EQ(listed[1].name.toStdString(), "Chinese (Cantonese)");
+    EXPECT_EQ(listed[2].name.toStdString(), "Chinese (Mandarin, latin as English)+Variant0");
+    EXPECT_EQ(listed[2 + 101].name.toStdString(), "Chinese (Cantonese)+Variant0");
+    EXPECT_EQ(listed[2 + 202].name.toStdString(), "Afrikaans");  // then the other languages' own voices
+}
+
+// The page lists the engine's voices by their labels and finds the stored one again by its name.
+TEST(SpeechPageVoices, TheStoredVoiceIsFoundAgainByItsName)
+{
+    const std::vector<EngineVoice> voices = {voice("German", kGerman), voice("Chinese (Mandarin, latin as English)"),
+                                             voice("Chinese (Mandarin, latin as English)+Alicia")};
+    const struct {
+        const char* label;
+        QString stored;
+        QString shown;
+    } cases[] = {
+        {"a listed voice", "Chinese (Mandarin, latin as English)+Alicia",
+         "普通话 · Chinese (Mandarin, latin as English) · Alicia"},
+        {"the default", "", CSpeechPage::kDefaultVoice},
+        {"a voice the engine no longer lists stays chosen", "Gone", "Gone"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        AppSettings settings;
+        settings.speech.voice = c.stored;
+        CSpeechPage page(settings);
+        page.SetEngineStatus(QStringLiteral(""), ListedVoices(voices));
+        QComboBox& list = page.Voice();
+        ASSERT_GE(list.count(), 4);
+        EXPECT_EQ(list.itemText(0).toStdString(), CSpeechPage::kDefaultVoice.toStdString());
+        EXPECT_EQ(list.itemText(1).toStdString(), "普通话 · Chinese (Mandarin, latin as English)");
+        EXPECT_EQ(list.itemText(3).toStdString(), "German");
+        EXPECT_EQ(list.currentText().toStdString(), c.shown.toStdString());
+        AppSettings stored;
+        page.Store(stored);
+        EXPECT_EQ(stored.speech.voice.toStdString(), c.stored.toStdString());
+    }
+}
+
+// What the engine says of itself is its own text: shown as written, never as markup.
+TEST(SpeechPageVoices, TheEnginesProblemIsShownAsPlainText)
+{
+    AppSettings settings;
+    CSpeechPage page(settings);
+    const QString problem = QStringLiteral("语音引擎无法使用：<img src=\"/x\"><b>Invalid voice</b>");
+    page.SetEngineStatus(problem, {});
+    EXPECT_EQ(page.EngineState().text().toStdString(), problem.toStdString());
+    EXPECT_EQ(page.EngineState().textFormat(), Qt::PlainText);
 }
 
 }  // namespace

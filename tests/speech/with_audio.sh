@@ -3,9 +3,31 @@
 # sink a null sink named "heard" that the command can record (ZANDREL_AUDIO_SINK), and a home of its
 # own, so that speech-dispatcher, which the speech library starts on demand, starts here and speaks
 # there. Everything it started is stopped at the end.
+#   with_audio.sh [--lang LOCALE] COMMAND...
+# --lang runs everything (the speech server included) in that locale, as a desktop session in that
+# language would, and makes the locale first where the system lacks it (zh_CN.UTF-8 from the
+# locales package's sources).
 set -u
+if [ "${1:-}" = "--lang" ]; then
+    lang=$2
+    shift 2
+    unset LC_ALL LANGUAGE LC_CTYPE LC_MESSAGES LC_NUMERIC LC_TIME LC_COLLATE LC_MONETARY
+    export LANG="$lang"
+    case "$lang" in
+    C | C.* | POSIX) ;;
+    *)
+        # `locale` complains on standard error, and only there, about a locale it cannot set.
+        if [ -n "$(LC_ALL="$lang" locale 2>&1 >/dev/null)" ]; then
+            command -v localedef >/dev/null || { echo "with_audio: $lang is missing and localedef is not installed (the locales package)" >&2; exit 1; }
+            localedef -i "${lang%%.*}" -f "$(echo "${lang#*.}" | sed 's/^utf8$/UTF-8/I')" "$lang" ||
+                { echo "with_audio: could not make the locale $lang (as root, with the locales package)" >&2; exit 1; }
+        fi
+        ;;
+    esac
+fi
 work=$(mktemp -d /tmp/zandrel-audio-XXXXXX)
 export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+export XDG_DATA_HOME="$work/home/.local/share"
 export ZANDREL_AUDIO_SINK=heard
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 unset PULSE_SERVER SPEECHD_ADDRESS
