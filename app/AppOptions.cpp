@@ -26,9 +26,13 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
             .arg(QString::fromLatin1(kLookupHostVariable), QString::fromLatin1(kDefaultLookupHost)),
         QStringLiteral("host[:port]"));
     parser.addOption(lookupHost);
-    const QCommandLineOption quiet(
-        QStringLiteral("quiet"),
-        QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("Log a notice per chat line and the join request to standard error, besides the errors "
+                       "and warnings that are logged anyway."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Log only errors and warnings to standard error (the default)."));
+    parser.addOption(verbose);
     parser.addOption(quiet);
     // Commands for the instance that runs already, for a desktop's own shortcut settings to bind.
     const QCommandLineOption show(QStringLiteral("show"),
@@ -63,7 +67,11 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
         return false;
     }
     options.lookupHost = host;
-    options.quiet = parser.isSet(quiet);
+    if (parser.isSet(verbose) && parser.isSet(quiet)) {
+        error = QStringLiteral("--verbose or --quiet, not both");
+        return false;
+    }
+    options.verbose = parser.isSet(verbose);
 
     options.command.reset();
     int commands = 0;

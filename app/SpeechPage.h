@@ -33,7 +33,9 @@ public:
     QLineEdit& ChatTemplate() { return m_chatTemplate; }
     QLineEdit& GiftTemplate() { return m_giftTemplate; }
     QLabel& EngineState() { return m_engineState; }
-    QKeySequenceEdit& PauseHotkey() { return m_pauseHotkey; }
+    CChordEdit& PauseHotkey() { return m_pauseHotkey; }
+    // Says why the pause key's field refused a chord.
+    QLabel& PauseHotkeyState() { return m_pauseHotkeyState; }
 
 signals:
     void changed();
@@ -49,6 +51,7 @@ private:
     QSpinBox m_volume;
     QSpinBox m_backlog;
     CChordEdit m_pauseHotkey;
+    QLabel m_pauseHotkeyState;
     QLabel m_engineState;
     QString m_voiceName;
 };
