@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <functional>
@@ -15,8 +16,12 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include "app/MainWindowFixture.h"
 #include "app/RoomFeatures.h"
+#include "app/SettingsDlg.h"
+#include "app/ZandrelDlg.h"
 
 namespace zandrel {
 namespace {
@@ -144,6 +149,74 @@ TEST_F(MergedRunLog, TheNextRunAfterTheWindowIsAnotherLine)
     m_features->EndRepeatRuns();
     EXPECT_EQ(Log(), FirstLines() + timeOf(m_at + 1) + "\t观众甲\t666\n" + RunLine() + timeOf(m_at + 1) +
                          "\t观众甲\t666 ×3\n");
+}
+
+// Room 907's flood of the demo service, through the main window, with repeats merged within a
+// second: the log holds a line per run, not per repeat, and once the session stops every repeat the
+// overlay counted is in it.
+class MergedFlood : public MainWindow {
+protected:
+    void SetUp() override
+    {
+        m_savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+        MainWindow::SetUp();
+    }
+    void TearDown() override
+    {
+        MainWindow::TearDown();
+        qputenv("XDG_DATA_HOME", m_savedDataHome);
+    }
+    std::string Log()
+    {
+        m_dialog->Features().ChatLog()->Flush();
+        return readLog(CZandrelDlg::ChatLogFolder(), 907);
+    }
+
+    QTemporaryDir m_data;
+    QByteArray m_savedDataHome;
+};
+
+TEST_F(MergedFlood, TheLogHoldsEachRunOnceAndEveryRepeatOnceTheSessionStops)
+{
+    QTimer::singleShot(0, [&] {
+        CSettingsDlg* box = m_dialog->OpenSettings();
+        ASSERT_NE(box, nullptr);
+        box->Log().Enabled().setChecked(true);
+        box->GiftsMerge().Merge().setChecked(true);
+        box->GiftsMerge().MergeSeconds().setValue(1);
+        box->accept();
+    });
+    m_dialog->OnSettings();
+    TypeRoom(QStringLiteral("907"));
+    ClickConnect();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_dialog->StatusLabel().text().startsWith(QStringLiteral("已连接直播室 907")); }, 20000));
+    // A run that its window ended.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Log().find("\t观众甲\t666 ×") != std::string::npos; }, 10000));
+    QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
+
+    // What the overlay counted of 观众甲's 666, and what the log says of it: each line once, and a
+    // run's line "×N" for the N lines of the run, its first (logged already) among them.
+    long long counted = 0;
+    for (const ShownLine& line : m_dialog->Overlay().Messages())
+        if (line.name == u"观众甲" && line.text == u"666")
+            counted += line.count;
+    long long logged = 0;
+    long long lines = 0;
+    std::istringstream log(Log());
+    for (std::string line; std::getline(log, line);) {
+        const std::size_t at = line.find("\t观众甲\t666");
+        if (at == std::string::npos)
+            continue;
+        ++lines;
+        const std::string rest = line.substr(at + std::string("\t观众甲\t666").size());
+        logged += rest.empty() ? 1 : std::stoll(rest.substr(std::string(" ×").size())) - 1;
+    }
+    EXPECT_GT(counted, 100) << "no flood";
+    EXPECT_EQ(logged, counted);
+    EXPECT_LT(lines * 10, counted) << "a line per repeat";
+    std::printf("观众甲's 666: %lld lines counted in the overlay, %lld lines in the log\n", counted, lines);
 }
 
 }  // namespace
