@@ -333,7 +333,6 @@ void CZandrelDlg::StopAll()
     m_bLookingUp = false;
     m_barrage.UserStop();
     EndReconnectSeries();
-    m_features.EndRepeatRuns();
 }
 
 void CZandrelDlg::EndReconnectSeries()
@@ -348,6 +347,10 @@ void CZandrelDlg::OnDisconnect()
     // and the room can be changed.
     StopAll();
     m_bubbleDlg.Queue().Clear();
+    // Nothing of the session's comes now: the repeats' runs end. (Not at every stop: where the
+    // overlay still takes what the session queued, at a new room or a close, they end after that,
+    // at the new room or the program's end, so that no run is logged twice.)
+    m_features.EndRepeatRuns();
     m_bubbleDlg.hide();
     SetStatus(StatusLine::Idle());
     EnableControls(true);

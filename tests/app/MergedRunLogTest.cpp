@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -179,44 +180,74 @@ protected:
 
 TEST_F(MergedFlood, TheLogHoldsEachRunOnceAndEveryRepeatOnceTheSessionStops)
 {
-    QTimer::singleShot(0, [&] {
-        CSettingsDlg* box = m_dialog->OpenSettings();
-        ASSERT_NE(box, nullptr);
-        box->Log().Enabled().setChecked(true);
-        box->GiftsMerge().Merge().setChecked(true);
-        box->GiftsMerge().MergeSeconds().setValue(1);
-        box->accept();
-    });
-    m_dialog->OnSettings();
-    TypeRoom(QStringLiteral("907"));
-    ClickConnect();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return m_dialog->StatusLabel().text().startsWith(QStringLiteral("已连接直播室 907")); }, 20000));
-    // A run that its window ended.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Log().find("\t观众甲\t666 ×") != std::string::npos; }, 10000));
-    QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
+    struct Case {
+        const char* how;
+        bool close;  // the window closes (what SIGTERM does) rather than "断开"
+    };
+    for (const Case& c : {Case{"断开", false}, Case{"the window closes", true}}) {
+        SCOPED_TRACE(c.how);
+        // A start of its own, with a log of its own.
+        m_dialog.reset();
+        QDir(CZandrelDlg::ChatLogFolder()).removeRecursively();
+        m_dialog = std::make_unique<CZandrelDlg>();
+        m_dialog->Session().SetLogLevel(0);
+        Hook();
+        m_dialog->show();
+        QTimer::singleShot(0, [&] {
+            CSettingsDlg* box = m_dialog->OpenSettings();
+            ASSERT_NE(box, nullptr);
+            box->Log().Enabled().setChecked(true);
+            box->GiftsMerge().Merge().setChecked(true);
+            box->GiftsMerge().MergeSeconds().setValue(1);
+            box->accept();
+        });
+        m_dialog->OnSettings();
+        TypeRoom(QStringLiteral("907"));
+        ClickConnect();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return m_dialog->StatusLabel().text().startsWith(QStringLiteral("已连接直播室 907")); }, 20000));
+        // A run that its window ended.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Log().find("\t观众甲\t666 ×") != std::string::npos; }, 10000));
+        if (c.close) {
+            // The overlay takes what the session had queued before the program ends.
+            m_dialog->close();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return m_dialog->Overlay().Queue().Size() == 0; }, 10000));
+        } else {
+            QTest::mouseClick(&m_dialog->DisconnectButton(), Qt::LeftButton);
+        }
 
-    // What the overlay counted of 观众甲's 666, and what the log says of it: each line once, and a
-    // run's line "×N" for the N lines of the run, its first (logged already) among them.
-    long long counted = 0;
-    for (const ShownLine& line : m_dialog->Overlay().Messages())
-        if (line.name == u"观众甲" && line.text == u"666")
-            counted += line.count;
-    long long logged = 0;
-    long long lines = 0;
-    std::istringstream log(Log());
-    for (std::string line; std::getline(log, line);) {
-        const std::size_t at = line.find("\t观众甲\t666");
-        if (at == std::string::npos)
-            continue;
-        ++lines;
-        const std::string rest = line.substr(at + std::string("\t观众甲\t666").size());
-        logged += rest.empty() ? 1 : std::stoll(rest.substr(std::string(" ×").size())) - 1;
+        // What the overlay counted of 观众甲's 666, and what the log says of it: each line once, and
+        // a run's line "×N" for the N lines of the run, its first (logged already) among them.
+        long long counted = 0;
+        for (const ShownLine& line : m_dialog->Overlay().Messages())
+            if (line.name == u"观众甲" && line.text == u"666")
+                counted += line.count;
+        if (c.close)
+            m_dialog.reset();  // the program's end
+        long long logged = 0;
+        long long lines = 0;
+        std::set<std::string> runs;
+        std::istringstream log(c.close ? readLog(CZandrelDlg::ChatLogFolder(), 907) : Log());
+        for (std::string line; std::getline(log, line);) {
+            const std::size_t at = line.find("\t观众甲\t666");
+            if (at == std::string::npos)
+                continue;
+            ++lines;
+            const std::string rest = line.substr(at + std::string("\t观众甲\t666").size());
+            if (rest.empty()) {
+                ++logged;
+                continue;
+            }
+            logged += std::stoll(rest.substr(std::string(" ×").size())) - 1;
+            // A run begins in a second of its own (its window is a second): its time names it.
+            EXPECT_TRUE(runs.insert(line.substr(0, at)).second) << "the run of " << line.substr(0, at) << " twice";
+        }
+        EXPECT_GT(counted, 100) << "no flood";
+        EXPECT_EQ(logged, counted);
+        EXPECT_LT(lines * 10, counted) << "a line per repeat";
+        std::printf("%s: 观众甲's 666 counted %lld times in the overlay, in %lld lines of the log\n", c.how, counted,
+                    lines);
     }
-    EXPECT_GT(counted, 100) << "no flood";
-    EXPECT_EQ(logged, counted);
-    EXPECT_LT(lines * 10, counted) << "a line per repeat";
-    std::printf("观众甲's 666: %lld lines counted in the overlay, %lld lines in the log\n", counted, lines);
 }
 
 }  // namespace
