@@ -53,9 +53,12 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
                          "(default: the %1 environment variable, else %2).")
             .arg(QString::fromLatin1(kLookupHostVariable), QString::fromLatin1(kDefaultLookupHost)),
         QStringLiteral("host[:port]"));
-    const QCommandLineOption quiet(
-        QStringLiteral("quiet"),
-        QStringLiteral("Log only errors and warnings to standard error, not a notice per chat line."));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("Log a notice per chat line and the join request to standard error, besides the errors "
+                       "and warnings that are logged anyway."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Log only errors and warnings to standard error (the default)."));
     // Commands for the instance that runs already, for a desktop's own shortcut settings to bind.
     const QCommandLineOption show(QStringLiteral("show"),
                                   QStringLiteral("Show the running Zandrel's main window (or start one)."));
@@ -66,7 +69,7 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
                                          QStringLiteral("N"));
     const QCommandLineOption disconnect(QStringLiteral("disconnect"),
                                         QStringLiteral("End the running Zandrel's session."));
-    for (const QCommandLineOption& option : {lookupHost, quiet, show, toggleLock, connectRoom, disconnect})
+    for (const QCommandLineOption& option : {lookupHost, verbose, quiet, show, toggleLock, connectRoom, disconnect})
         parser.addOption(Translated(option));
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -89,7 +92,11 @@ bool ParseAppOptions(const QStringList& arguments, AppOptions& options, QString&
         return false;
     }
     options.lookupHost = host;
-    options.quiet = parser.isSet(quiet);
+    if (parser.isSet(verbose) && parser.isSet(quiet)) {
+        error = CCommandLine::tr("--verbose or --quiet, not both");
+        return false;
+    }
+    options.verbose = parser.isSet(verbose);
 
     options.command.reset();
     int commands = 0;

@@ -10,7 +10,10 @@ namespace zandrel {
 
 struct AppOptions {
     QString lookupHost;  // host or host:port of the chat-server lookup
-    bool quiet = false;  // log errors and warnings only, not every line
+    // A notice per chat line and the join request (its uid and checksum) on standard error, for
+    // developers; otherwise errors and warnings only. (--quiet, the old way to ask for the latter,
+    // is still accepted.)
+    bool verbose = false;
     // For the running instance: --show, --toggle-lock, --connect N, --disconnect (one at most).
     std::optional<InstanceCommand> command;
 };

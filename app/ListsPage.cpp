@@ -2,12 +2,17 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
+#include "app/ListFileText.h"
 #include "linerules/LineFilter.h"
+#include "linerules/RuleList.h"
 
 namespace zandrel {
 namespace {
@@ -39,8 +44,10 @@ CListsPage::CListsPage(const AppSettings& settings, QWidget* parent)
         const List list = static_cast<List>(i);
         connect(importButton, &QPushButton::clicked, this, [this, list] {
             const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入列表"));
-            if (!path.isEmpty())
-                Import(list, path);
+            if (path.isEmpty())
+                return;
+            if (const std::optional<ImportMode> mode = AskImportMode(list))
+                Import(list, path, *mode);
         });
         connect(exportButton, &QPushButton::clicked, this, [this, list] {
             const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出列表"));
@@ -66,8 +73,13 @@ CListsPage::CListsPage(const AppSettings& settings, QWidget* parent)
             emit changed();
         });
     connect(&m_highlightColour, &CColourButton::colourChanged, this, &CListsPage::changed);
+    // Paths and entries are the streamer's text, never markup.
+    m_problems.setTextFormat(Qt::PlainText);
     m_problems.setStyleSheet(QStringLiteral("color: #b00000"));
     m_problems.setWordWrap(true);
+    m_importNote.setTextFormat(Qt::PlainText);
+    m_importNote.setWordWrap(true);
+    m_importNote.hide();
 
     auto* options = new QHBoxLayout;
     options->addWidget(&m_regex);
@@ -78,6 +90,7 @@ CListsPage::CListsPage(const AppSettings& settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
     layout->addLayout(options);
+    layout->addWidget(&m_importNote);
     layout->addWidget(&m_problems);
     ShowProblems();
 }
@@ -96,17 +109,67 @@ void CListsPage::Store(AppSettings& settings) const
     settings.look.highlightColour = m_highlightColour.Colour();
 }
 
-bool CListsPage::Import(List list, const QString& path)
+std::optional<CListsPage::ImportMode> CListsPage::AskImportMode(List list)
+{
+    if (RuleEntries(Edit(list).toPlainText()).isEmpty())
+        return ImportMode::Add;  // nothing to keep or to replace
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("导入列表"),
+                    QStringLiteral("把文件里的条目添加到列表，还是替换整个列表？"), QMessageBox::Cancel, this);
+    QPushButton* add = ask.addButton(QStringLiteral("添加"), QMessageBox::AcceptRole);
+    QPushButton* replace = ask.addButton(QStringLiteral("替换"), QMessageBox::DestructiveRole);
+    ask.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    ask.setDefaultButton(add);
+    ask.exec();
+    if (ask.clickedButton() == add)
+        return ImportMode::Add;
+    if (ask.clickedButton() == replace)
+        return ImportMode::Replace;
+    return std::nullopt;
+}
+
+void CListsPage::FailImport(const QString& path, const QString& reason)
+{
+    m_fileProblem = kUnreadableText.arg(path, reason);
+    m_importNote.hide();
+    ShowProblems();
+}
+
+bool CListsPage::Import(List list, const QString& path, ImportMode mode)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > AppSettings::kMaxListLength) {
-        m_fileProblem = kUnreadableText.arg(path, file.isOpen() ? QStringLiteral("文件太大") : file.errorString());
-        ShowProblems();
+        FailImport(path, file.isOpen() ? QStringLiteral("文件太大") : file.errorString());
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    const ListFileText read = DecodeListFile(file.readAll());
+    if (!read.encoding) {
+        FailImport(path, read.problem == ListFileText::Problem::NotText ? kNotTextReason : kUnknownEncodingReason);
+        return false;
+    }
+    // Entries as the rules read them (a line each, trimmed); one the list holds is not added again.
+    QString text = mode == ImportMode::Add ? Edit(list).toPlainText() : QString();
+    const QStringList held = RuleEntries(text);
+    QSet<QString> entries(held.begin(), held.end());
+    if (!text.isEmpty() && !text.endsWith(u'\n'))
+        text += u'\n';
+    int added = 0;
+    for (const QString& entry : RuleEntries(read.text)) {
+        if (entries.contains(entry))
+            continue;
+        entries.insert(entry);
+        text += entry + u'\n';
+        ++added;
+    }
+    if (text.size() > AppSettings::kMaxListLength) {
+        FailImport(path, kTooLongReason);
+        return false;
+    }
     m_fileProblem.clear();
-    Edit(list).setPlainText(QString::fromUtf8(bytes));  // shows the problems and tells of the change
+    const QString name = QFileInfo(path).fileName();
+    m_importNote.setText(mode == ImportMode::Add ? kAddedText.arg(EncodingName(*read.encoding), name).arg(added)
+                                                 : kReplacedText.arg(EncodingName(*read.encoding), name).arg(added));
+    m_importNote.show();
+    Edit(list).setPlainText(text);  // shows the problems and tells of the change
     return true;
 }
 

@@ -53,6 +53,7 @@ private:
 void ShowMessageBox(QWidget& owner, const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, &owner);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path or a reason to copy
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(kMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
                       0, 1, grid->columnCount());

@@ -1,12 +1,13 @@
 #include "app/RoomFeatures.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <iterator>
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QKeySequence>
-#include <QUrl>
 
 #include "speech/SpeechText.h"
 
@@ -16,10 +17,14 @@ CRoomFeatures::CRoomFeatures(QString logFolder, CSpeechReader::EngineFactory mak
     : m_logFolder(std::move(logFolder)), m_makeEngine(std::move(makeEngine)), m_hWnd(RegisterWindow(*this))
 {
     connect(&m_pauseKey, &CGlobalHotkey::activated, this, &CRoomFeatures::ToggleSpeechPaused);
+    m_runsEnd.setSingleShot(true);
+    connect(&m_runsEnd, &QTimer::timeout, this, &CRoomFeatures::EndClosedRuns);
 }
 
 CRoomFeatures::~CRoomFeatures()
 {
+    // The program ends: the open runs are the log's last lines.
+    EndRepeatRuns();
     // Unreachable first: the log's last problem (while it flushes) finds no window.
     UnregisterWindow(m_hWnd);
     if (m_readAloud)
@@ -64,6 +69,7 @@ void CRoomFeatures::Apply(const AppSettings& settings)
             });
         m_chatLog->SetRoom(m_room);
     } else if (!settings.chatLog && m_chatLog) {
+        EndRepeatRuns();
         m_chatLog.reset();  // writes what it has and ends
         m_logProblem.clear();
         emit logProblem(m_logProblem);
@@ -72,6 +78,7 @@ void CRoomFeatures::Apply(const AppSettings& settings)
 
 void CRoomFeatures::SetRoom(int room)
 {
+    EndRepeatRuns();  // into the old room's file
     m_room = room;
     if (m_chatLog)
         m_chatLog->SetRoom(room);
@@ -96,11 +103,55 @@ void CRoomFeatures::LogLines(const std::vector<PassedLine>& lines)
 {
     // Every line that got past the block list, repeats and hidden chat included: the log is the
     // room's record, the overlay's rules are how it is shown.
+    // A repeat is not a line of its own: it counts into its run, which is written once it ends.
     std::vector<LogLine> out;
     out.reserve(lines.size());
-    for (const PassedLine& passed : lines)
-        out.push_back({passed.line.shownAt, passed.line.name, passed.line.text, passed.line.kind == LineKind::Gift});
+    const std::size_t openBefore = m_repeatRuns.Open();
+    for (const PassedLine& passed : lines) {
+        const ShownLine& line = passed.line;
+        const bool gift = line.kind == LineKind::Gift;
+        if (!passed.merged) {
+            out.push_back({line.shownAt, line.name, line.text, gift});
+            continue;
+        }
+        // The overlay merges into a line shown less than the merge time ago: the run ends then.
+        std::vector<LogLine> ended =
+            m_repeatRuns.Repeat(passed.into, {passed.intoShownAt, line.name, line.text, gift}, passed.count,
+                                passed.intoShownAt + m_settings.rules.mergeSeconds);
+        out.insert(out.end(), std::make_move_iterator(ended.begin()), std::make_move_iterator(ended.end()));
+    }
     m_chatLog->Write(std::move(out));
+    if (m_repeatRuns.Open() != openBefore)
+        WaitForRunsToEnd();  // a new run may end first (a shorter merge time since)
+}
+
+void CRoomFeatures::EndClosedRuns()
+{
+    if (m_chatLog)
+        m_chatLog->Write(m_repeatRuns.EndClosed(std::time(nullptr)));
+    WaitForRunsToEnd();
+}
+
+void CRoomFeatures::WaitForRunsToEnd()
+{
+    const std::optional<std::time_t> next = m_repeatRuns.NextClose();
+    if (!next) {
+        m_runsEnd.stop();
+        return;
+    }
+    // Whole seconds, as the overlay's clock counts: a window that closes at second T has closed
+    // once the clock reads T, which is at most a second after this wait's estimate.
+    const std::time_t now = std::time(nullptr);
+    const long long seconds = *next > now ? static_cast<long long>(*next - now) : 0;
+    m_runsEnd.start(static_cast<int>(std::min<long long>(seconds, 24 * 3600) * 1000));
+}
+
+void CRoomFeatures::EndRepeatRuns()
+{
+    m_runsEnd.stop();
+    std::vector<LogLine> ended = m_repeatRuns.EndAll();
+    if (m_chatLog)
+        m_chatLog->Write(std::move(ended));
 }
 
 void CRoomFeatures::SpeakLines(const std::vector<PassedLine>& lines)
@@ -136,9 +187,15 @@ void CRoomFeatures::ToggleSpeechPaused()
     emit speechPausedChanged(m_readAloud->IsPaused());
 }
 
+void CRoomFeatures::SetPauseKeyOff(bool off)
+{
+    m_bPauseKeyOff = off;
+    RegisterPauseKey();
+}
+
 void CRoomFeatures::RegisterPauseKey()
 {
-    const QString wanted = m_settings.speech.enabled ? m_settings.speechHotkey : QString();
+    const QString wanted = m_settings.speech.enabled && !m_bPauseKeyOff ? m_settings.speechHotkey : QString();
     if (wanted == m_pauseKeyHeld)
         return;
     m_pauseKey.Unregister();
@@ -154,10 +211,10 @@ void CRoomFeatures::RegisterPauseKey()
         std::fprintf(stderr, "zandrel: the hotkey %s is taken by another program\n", qPrintable(wanted));
 }
 
-void CRoomFeatures::OpenLogFolder()
+QString CRoomFeatures::MakeLogFolder()
 {
     QDir().mkpath(m_logFolder);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_logFolder));
+    return m_logFolder;
 }
 
 LRESULT CRoomFeatures::OnWindowMessage(UINT message, WPARAM, LPARAM)

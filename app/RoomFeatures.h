@@ -6,10 +6,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include "app/AppSettings.h"
 #include "base/WindowMessage.h"
 #include "chatlog/ChatLog.h"
+#include "chatlog/RepeatRuns.h"
 #include "overlay/BubbleDlg.h"
 #include "platform/GlobalHotkey.h"
 #include "speech/ReadAloud.h"
@@ -30,9 +32,11 @@ public:
     ~CRoomFeatures() override;
 
     void Apply(const AppSettings& settings);
-    // The room whose lines come next.
+    // The room whose lines come next. The old room's runs of merged repeats end.
     void SetRoom(int room);
     void OnLines(const std::vector<PassedLine>& lines);
+    // The session has stopped: the runs of merged repeats end, and the log has their lines.
+    void EndRepeatRuns();
     // Removes the log files older than the settings keep them.
     void RemoveOldLogs(int keepDays);
 
@@ -51,10 +55,13 @@ public:
     CReadAloud* ReadAloud() { return m_readAloud.get(); }
     CChatLog* ChatLog() { return m_chatLog.get(); }
     const QString& LogFolder() const { return m_logFolder; }
-    void OpenLogFolder();
+    // Makes the log's folder, if it is not there, and gives its path (to open).
+    QString MakeLogFolder();
     // The log's problem, once it has one (the status line shows it).
     const QString& LogProblem() const { return m_logProblem; }
     bool IsPauseKeyTaken() const { return m_pauseKeyTaken; }
+    // Lets the pause key go (while a key field records), or takes it again.
+    void SetPauseKeyOff(bool off);
 
     LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -66,6 +73,9 @@ signals:
 private:
     void SpeakLines(const std::vector<PassedLine>& lines);
     void LogLines(const std::vector<PassedLine>& lines);
+    // Writes the lines of the runs that have ended by now, and waits for the next run to end.
+    void EndClosedRuns();
+    void WaitForRunsToEnd();
     void RegisterPauseKey();
 
     QString m_logFolder;
@@ -74,9 +84,12 @@ private:
     int m_room = 0;
     std::unique_ptr<CReadAloud> m_readAloud;
     std::unique_ptr<CChatLog> m_chatLog;
+    CRepeatRuns m_repeatRuns;  // while the log is on
+    QTimer m_runsEnd;
     CGlobalHotkey m_pauseKey;
     QString m_pauseKeyHeld;  // the key now grabbed, if any
     bool m_pauseKeyTaken = false;
+    bool m_bPauseKeyOff = false;
     bool m_offPaused = false;  // read-aloud was turned off (its reader paused) since it started
     QString m_logProblem;
     // The log thread's problem text, waiting for the UI thread.

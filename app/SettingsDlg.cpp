@@ -16,7 +16,7 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
     : QDialog(parent), m_original(settings), m_designSize(designSize), m_preview(std::move(preview)),
       m_lists(new CListsPage(settings)), m_giftsMerge(new CGiftsMergePage(settings)),
       m_speech(new CSpeechPage(settings)), m_log(new CLogPage(settings, context.logFolder, context.openLogFolder)),
-      m_room(new CRoomPage(settings)), m_overlayArea(context.overlayArea)
+      m_room(new CRoomPage(settings)), m_overlayArea(context.overlayArea), m_globalKeysOff(context.globalKeysOff)
 {
     setWindowTitle(kTitle);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -35,6 +35,8 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
     m_hotkey.setKeySequence(QKeySequence(settings.hotkey, QKeySequence::PortableText));
     m_hotkeyState.setStyleSheet(QStringLiteral("color: #b00000"));
     m_hotkeyState.hide();
+    m_hotkeyRefusal.setStyleSheet(QStringLiteral("color: #b00000"));
+    m_hotkeyRefusal.hide();
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("文字大小"), &m_fontSize);
@@ -43,6 +45,7 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
     form->addRow(QStringLiteral("悬浮窗高度"), &m_height);
     form->addRow(QStringLiteral("锁定热键"), &m_hotkey);
     form->addRow(QString(), &m_hotkeyState);
+    form->addRow(QString(), &m_hotkeyRefusal);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -76,7 +79,26 @@ CSettingsDlg::CSettingsDlg(const AppSettings& settings, const QSize& designSize,
         connect(box, &QSpinBox::valueChanged, this, &CSettingsDlg::Changed);
     connect(&m_hotkey, &QKeySequenceEdit::editingFinished, this, &CSettingsDlg::Changed);
     connect(&m_hotkey, &QKeySequenceEdit::keySequenceChanged, this, &CSettingsDlg::UpdateHotkeyState);
+
+    // The two keys are the program's: neither field takes the chord that the other one holds.
+    CChordEdit& pauseKey = m_speech->PauseHotkey();
+    const auto refuseTheOther = [](const CChordEdit& other, const QString& otherName) {
+        return [&other, otherName](const QKeySequence& chord) {
+            return chord == other.keySequence() ? kKeyInUseText.arg(chord.toString(QKeySequence::NativeText), otherName)
+                                                : QString();
+        };
+    };
+    m_hotkey.SetRefusal(refuseTheOther(pauseKey, kPauseKeyName));
+    pauseKey.SetRefusal(refuseTheOther(m_hotkey, kLockKeyName));
+    connect(&m_hotkey, &CChordEdit::refusalChanged, this, [this](const QString& why) {
+        m_hotkeyRefusal.setText(why);
+        m_hotkeyRefusal.setVisible(!why.isEmpty());
+    });
+    for (CChordEdit* field : {&m_hotkey, &pauseKey})
+        connect(field, &CChordEdit::recordingChanged, this, &CSettingsDlg::UpdateGlobalKeys);
 }
+
+CSettingsDlg::~CSettingsDlg() { SetGlobalKeysOff(false); }
 
 AppSettings CSettingsDlg::Settings() const
 {
@@ -109,6 +131,20 @@ void CSettingsDlg::UpdateHotkeyState()
 {
     m_hotkeyState.setText(kHotkeyTakenText);
     m_hotkeyState.setVisible(!m_takenHotkey.isEmpty() && m_hotkey.keySequence() == m_takenHotkey);
+}
+
+void CSettingsDlg::UpdateGlobalKeys()
+{
+    SetGlobalKeysOff(m_hotkey.IsRecording() || m_speech->PauseHotkey().IsRecording());
+}
+
+void CSettingsDlg::SetGlobalKeysOff(bool off)
+{
+    if (off == m_bGlobalKeysOff)
+        return;
+    m_bGlobalKeysOff = off;
+    if (m_globalKeysOff)
+        m_globalKeysOff(off);
 }
 
 void CSettingsDlg::showEvent(QShowEvent* event)
@@ -149,6 +185,12 @@ void CSettingsDlg::reject()
     if (m_preview)
         m_preview(m_original);
     QDialog::reject();
+}
+
+void CSettingsDlg::done(int result)
+{
+    SetGlobalKeysOff(false);
+    QDialog::done(result);
 }
 
 }  // namespace zandrel

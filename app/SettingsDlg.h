@@ -28,6 +28,9 @@ struct SettingsContext {
     // Where the overlay is on the screen while it shows (an empty rectangle otherwise): the box
     // keeps clear of it, so that a preview never covers the box's buttons.
     std::function<QRect()> overlayArea;
+    // Lets the program's global keys go (true) while a key field records, so that a press of one
+    // of them reaches the field, and takes them again (false) when no field records.
+    std::function<void(bool off)> globalKeysOff;
 };
 
 // The settings box, a page per feature: the overlay's look and the lock's global hotkey; block and
@@ -38,10 +41,15 @@ class CSettingsDlg : public QDialog {
 public:
     static inline const QString kTitle = QStringLiteral("设置");
     static inline const QString kHotkeyTakenText = QStringLiteral("此热键已被其他程序占用");
+    // A chord that the program's other key holds: "Ctrl+Alt+P 已是朗读的暂停/继续热键，请换一个".
+    static inline const QString kKeyInUseText = QStringLiteral("%1 已是%2，请换一个");
+    static inline const QString kLockKeyName = QStringLiteral("锁定热键");
+    static inline const QString kPauseKeyName = QStringLiteral("朗读的暂停/继续热键");
 
     // `preview` gets the settings as they are edited; the caller applies them.
     CSettingsDlg(const AppSettings& settings, const QSize& designSize, std::function<void(const AppSettings&)> preview,
                  const SettingsContext& context = {}, QWidget* parent = nullptr);
+    ~CSettingsDlg() override;
 
     AppSettings Settings() const;
     // Says whether the hotkey could not be taken (another program holds it). The warning is about
@@ -55,8 +63,10 @@ public:
     QSpinBox& Opacity() { return m_opacity; }
     QSpinBox& OverlayWidth() { return m_width; }
     QSpinBox& OverlayHeight() { return m_height; }
-    QKeySequenceEdit& Hotkey() { return m_hotkey; }
+    CChordEdit& Hotkey() { return m_hotkey; }
     QLabel& HotkeyState() { return m_hotkeyState; }
+    // Says why the lock key's field refused a chord.
+    QLabel& HotkeyRefusal() { return m_hotkeyRefusal; }
     QTabWidget& Tabs() { return m_tabs; }
     CListsPage& Lists() { return *m_lists; }
     CGiftsMergePage& GiftsMerge() { return *m_giftsMerge; }
@@ -67,6 +77,8 @@ public:
     void PreviewNow();
 
     void reject() override;
+    // Every way the box ends: no field records any more, and the global keys are taken again.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -74,6 +86,9 @@ protected:
 private:
     void Changed();
     void UpdateHotkeyState();
+    // A key field began or ended recording.
+    void UpdateGlobalKeys();
+    void SetGlobalKeysOff(bool off);
 
     AppSettings m_original;
     QSize m_designSize;
@@ -87,6 +102,7 @@ private:
     QSpinBox m_height;
     CChordEdit m_hotkey;
     QLabel m_hotkeyState;
+    QLabel m_hotkeyRefusal;
     QKeySequence m_takenHotkey;  // the key another program holds, if any
     CListsPage* m_lists;         // pages are owned by the tabs
     CGiftsMergePage* m_giftsMerge;
@@ -94,6 +110,8 @@ private:
     CLogPage* m_log;
     CRoomPage* m_room;
     std::function<QRect()> m_overlayArea;
+    std::function<void(bool)> m_globalKeysOff;
+    bool m_bGlobalKeysOff = false;
     QTimer m_typingPause;
 };
 

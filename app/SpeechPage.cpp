@@ -42,6 +42,12 @@ CSpeechPage::CSpeechPage(const AppSettings& settings, QWidget* parent) : QWidget
     m_backlog.setSuffix(QStringLiteral(" 秒"));
     m_backlog.setValue(speech.maxBacklogSeconds);
     m_pauseHotkey.setKeySequence(QKeySequence(settings.speechHotkey, QKeySequence::PortableText));
+    m_pauseHotkeyState.setStyleSheet(QStringLiteral("color: #b00000"));
+    m_pauseHotkeyState.hide();
+    connect(&m_pauseHotkey, &CChordEdit::refusalChanged, this, [this](const QString& why) {
+        m_pauseHotkeyState.setText(why);
+        m_pauseHotkeyState.setVisible(!why.isEmpty());
+    });
     m_engineState.setWordWrap(true);
     m_engineState.setTextFormat(Qt::PlainText);  // the engine's own words, never markup
     SetEngineStatus(QString(), {});
@@ -58,6 +64,7 @@ CSpeechPage::CSpeechPage(const AppSettings& settings, QWidget* parent) : QWidget
     form->addRow(QStringLiteral("音量"), &m_volume);
     form->addRow(QStringLiteral("最长积压"), &m_backlog);
     form->addRow(QStringLiteral("暂停/继续热键"), &m_pauseHotkey);
+    form->addRow(QString(), &m_pauseHotkeyState);
     form->addRow(&m_engineState);
 
     connect(&m_enabled, &QCheckBox::toggled, this, &CSpeechPage::changed);

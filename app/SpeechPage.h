@@ -35,8 +35,10 @@ public:
     QLineEdit& ChatTemplate() { return m_chatTemplate; }
     QLineEdit& GiftTemplate() { return m_giftTemplate; }
     QLabel& EngineState() { return m_engineState; }
-    QKeySequenceEdit& PauseHotkey() { return m_pauseHotkey; }
     QComboBox& Voice() { return m_voice; }
+    CChordEdit& PauseHotkey() { return m_pauseHotkey; }
+    // Says why the pause key's field refused a chord.
+    QLabel& PauseHotkeyState() { return m_pauseHotkeyState; }
 
 signals:
     void changed();
@@ -52,6 +54,7 @@ private:
     QSpinBox m_volume;
     QSpinBox m_backlog;
     CChordEdit m_pauseHotkey;
+    QLabel m_pauseHotkeyState;
     QLabel m_engineState;
     QString m_voiceName;
 };

@@ -57,7 +57,8 @@ int CZandrelApp::Run()
     // program, the overlay and its lock handle included. Closing it ends the event loop, and it is
     // destroyed before the application object, so its session stops first.
     auto dialog = std::make_unique<CZandrelDlg>();
-    dialog->Session().SetQuiet(options.quiet);
+    // A desktop session keeps standard error in its log or journal: a flood must not fill it.
+    dialog->Session().SetQuiet(!options.verbose);
     QObject::connect(dialog.get(), &QDialog::finished, &m_app, &QApplication::quit);
     dialog->show();
     // Commands from other starts (a desktop's shortcut for --toggle-lock, say), on this thread.

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QSettings>
@@ -60,17 +61,24 @@ QString CZandrelDlg::ChatLogFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/logs");
 }
 
-CZandrelDlg::CZandrelDlg(QWidget* parent)
-    : QDialog(parent), m_features(ChatLogFolder()), m_hWnd(RegisterWindow(*this)),
+CZandrelDlg::CZandrelDlg(QWidget* parent, CSpeechReader::EngineFactory makeEngine)
+    : QDialog(parent), m_features(ChatLogFolder(), std::move(makeEngine)), m_hWnd(RegisterWindow(*this)),
       m_sessionSink(m_bubbleDlg.Queue(), m_bubbleDlg.Handle(), m_hWnd), m_barrage(m_sessionSink), m_editRoom(this),
       m_btnConnect(QStringLiteral("连接"), this), m_btnDisconnect(kDisconnectText, this), m_status(this)
 {
-    m_showMessage = [this](const QString& text) { ShowMessageBox(*this, kCaption, text); };
+    // Above the settings box while it is open: it holds the input, and a box of this window's
+    // could not be answered meanwhile.
+    m_showMessage = [this](const QString& text) {
+        ShowMessageBox(m_settingsDlg ? static_cast<QWidget&>(*m_settingsDlg) : *this, kCaption, text);
+    };
     m_notify = [this](const QString& text) {
         m_notification.Show(kCaption, text, [this, text] { m_tray->ShowMessage(kCaption, text); });
     };
     connect(&m_notification, &CDesktopNotification::failed, this, [](const QString& why) {
         std::fprintf(stderr, "zandrel: no desktop notification (%s); the tray tells it\n", qPrintable(why));
+    });
+    connect(&m_folderOpener, &CFolderOpener::failed, this, [this](const QString& folder) {
+        ShowMessage(kLogFolderNotOpenedText.arg(QDir::toNativeSeparators(folder)));
     });
     m_reconnectCountdown.setSingleShot(true);
     connect(&m_reconnectCountdown, &QTimer::timeout, this, &CZandrelDlg::OnReconnectCountdown);
@@ -147,8 +155,13 @@ void CZandrelDlg::OnInitDialog()
     ApplySettings(m_settings);
     if (m_settings.overlayPosition)
         m_bubbleDlg.RestorePosition(*m_settings.overlayPosition);
-    connect(&m_hotkey, &CGlobalHotkey::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
-    connect(&m_shortcutPortal, &CGlobalShortcutPortal::activated, this, [this] { m_bubbleDlg.CtrlDlg().ToggleLock(); });
+    // The desktop's portal keeps its binding while a key field records: its presses are ignored then.
+    const auto toggleLock = [this] {
+        if (!m_bGlobalKeysOff)
+            m_bubbleDlg.CtrlDlg().ToggleLock();
+    };
+    connect(&m_hotkey, &CGlobalHotkey::activated, this, toggleLock);
+    connect(&m_shortcutPortal, &CGlobalShortcutPortal::activated, this, toggleLock);
     connect(&m_shortcutPortal, &CGlobalShortcutPortal::bound, this, [this] {
         std::fprintf(stderr, "zandrel: the desktop's shortcut portal binds the lock key %s\n",
                      qPrintable(m_settings.hotkey));
@@ -169,7 +182,7 @@ void CZandrelDlg::OnInitDialog()
         [this] { return m_features.IsSpeechReady(); },
         [this] { return m_features.IsSpeechPaused(); },
         [this] { m_features.ToggleSpeechPaused(); },
-        [this] { m_features.OpenLogFolder(); },
+        [this] { OpenLogFolder(); },
         [this] { return isVisible(); },
         [this] { ShowMainWindow(); },
         [this] { hide(); },
@@ -335,6 +348,10 @@ void CZandrelDlg::OnDisconnect()
     // and the room can be changed.
     StopAll();
     m_bubbleDlg.Queue().Clear();
+    // Nothing of the session's comes now: the repeats' runs end. (Not at every stop: where the
+    // overlay still takes what the session queued, at a new room or a close, they end after that,
+    // at the new room or the program's end, so that no run is logged twice.)
+    m_features.EndRepeatRuns();
     m_bubbleDlg.hide();
     SetStatus(StatusLine::Idle());
     EnableControls(true);
@@ -426,6 +443,8 @@ void CZandrelDlg::ApplySettings(const AppSettings& settings)
 
 void CZandrelDlg::RegisterHotkey()
 {
+    if (m_bGlobalKeysOff)
+        return;  // taken when the key field's recording ends
     const QKeySequence key(m_settings.hotkey, QKeySequence::PortableText);
     if (m_shortcutPortal.IsBound()) {
         // The desktop holds the key for this program; a grab of our own would toggle twice.
@@ -443,6 +462,18 @@ void CZandrelDlg::RegisterHotkey()
     SetStatus(m_statusLine);
     if (m_settingsDlg)
         m_settingsDlg->SetHotkeyTaken(m_bHotkeyTaken);
+}
+
+void CZandrelDlg::SetGlobalKeysOff(bool off)
+{
+    if (off == m_bGlobalKeysOff)
+        return;
+    m_bGlobalKeysOff = off;
+    if (off)
+        m_hotkey.Unregister();
+    else
+        RegisterHotkey();
+    m_features.SetPauseKeyOff(off);
 }
 
 void CZandrelDlg::Save()
@@ -489,12 +520,23 @@ void CZandrelDlg::OnSettings()
         m_settingsDlg->activateWindow();
         return;
     }
-    const SettingsContext context{m_features.SpeechProblem(), m_features.Voices(), m_features.LogFolder(),
-                                  [this] { m_features.OpenLogFolder(); },
-                                  [this] { return m_bubbleDlg.isVisible() ? m_bubbleDlg.frameGeometry() : QRect(); }};
+    const SettingsContext context{m_features.SpeechProblem(),
+                                  m_features.Voices(),
+                                  m_features.LogFolder(),
+                                  [this] { OpenLogFolder(); },
+                                  [this] { return m_bubbleDlg.isVisible() ? m_bubbleDlg.frameGeometry() : QRect(); },
+                                  [this](bool off) { SetGlobalKeysOff(off); }};
+    // A preview of a wider or taller overlay may move it (to the screen's edge, where it fits): each
+    // preview, Cancel's among them, starts again from the place the box found, so that a size that
+    // fits there again puts the overlay back there, and Cancel leaves it where it was.
+    const QPoint placeBefore = m_bubbleDlg.pos();
     CSettingsDlg box(
-        m_settings, CBubbleDlg::DesignSize(), [this](const AppSettings& shown) { ApplySettings(shown); }, context,
-        this);
+        m_settings, CBubbleDlg::DesignSize(),
+        [this, placeBefore](const AppSettings& shown) {
+            ApplySettings(shown);
+            m_bubbleDlg.RestorePosition(placeBefore);
+        },
+        context, this);
     m_settingsDlg = &box;
     box.SetHotkeyTaken(m_bHotkeyTaken);
     const bool accepted = box.exec() == QDialog::Accepted;
@@ -535,6 +577,7 @@ LRESULT CZandrelDlg::OnBarrageFail(WPARAM wParam, LPARAM)
     EndReconnectSeries();
     SetStatus(StatusLine::Failure(m_nRoom, error));
     m_barrage.UserStop();
+    m_features.EndRepeatRuns();
     EnableControls(true);
     ReportFailure(error);
     return 0;
@@ -559,7 +602,7 @@ void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addAction(kSettingsMenuText, this, &CZandrelDlg::OnSettings);
     menu.addAction(AboutMenuText(), this, &CZandrelDlg::OnAbout);
-    menu.addAction(CTrayIcon::kOpenLogFolderText, &m_features, &CRoomFeatures::OpenLogFolder);
+    menu.addAction(CTrayIcon::kOpenLogFolderText, this, &CZandrelDlg::OpenLogFolder);
     // As in the tray: there, greyed while no engine speaks.
     const bool speechReady = m_features.IsSpeechReady();
     QAction* speech = menu.addAction(speechReady && m_features.IsSpeechPaused() ? CTrayIcon::kResumeSpeechText
@@ -568,6 +611,8 @@ void CZandrelDlg::contextMenuEvent(QContextMenuEvent* event)
     speech->setEnabled(speechReady);
     menu.exec(event->globalPos());
 }
+
+void CZandrelDlg::OpenLogFolder() { m_folderOpener.Open(m_features.MakeLogFolder()); }
 
 void CZandrelDlg::OnAbout()
 {

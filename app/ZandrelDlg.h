@@ -20,6 +20,7 @@
 #include "lookup/ChatServerLookupTask.h"
 #include "overlay/BubbleDlg.h"
 #include "platform/DesktopNotification.h"
+#include "platform/FolderOpener.h"
 #include "platform/GlobalHotkey.h"
 #include "platform/OverlayDisplay.h"
 #include "platform/portal/GlobalShortcutPortal.h"
@@ -48,9 +49,12 @@ public:
     static inline const QString kDisconnectText = QStringLiteral("断开");
     static inline const QString kHotkeyTakenText = QStringLiteral("全局热键 %1 已被其他程序占用");
     static inline const QString kBlockedText = QStringLiteral("已屏蔽 %1 条");
+    static inline const QString kLogFolderNotOpenedText =
+        QStringLiteral("无法打开聊天记录文件夹。聊天记录保存在：\n%1");
     static constexpr int kRoomFontCellHeight = 28;
 
-    explicit CZandrelDlg(QWidget* parent = nullptr);
+    // `makeEngine` makes read-aloud's engine (tests give one of their own).
+    explicit CZandrelDlg(QWidget* parent = nullptr, CSpeechReader::EngineFactory makeEngine = CreateSystemSpeechEngine);
     // The about entry of the window's menu, in the user's language where it has a translation.
     static QString AboutMenuText() { return tr("&About Zandrel..."); }
     // Where the chat log's files go: "logs" in the user's data folder for the program.
@@ -71,6 +75,10 @@ public:
     void ShowMainWindow();
     // A command from another start of the program; gives the answer line ("ok").
     QString OnInstanceCommand(const InstanceCommand& command);
+    // Opens the chat log's folder in the desktop's file manager; where there is none, a box says
+    // where the folder is (its path selectable).
+    void OpenLogFolder();
+    CFolderOpener& FolderOpener() { return m_folderOpener; }
 
     // Enter connects; the window stays open.
     void accept() override { OnConnect(); }
@@ -127,6 +135,9 @@ private:
     // Gives the overlay the look of `settings` and takes their hotkey.
     void ApplySettings(const AppSettings& settings);
     void RegisterHotkey();
+    // While a key field of the settings box records, the lock key and read-aloud's pause key are
+    // let go, so that a press of either reaches the field; then taken again.
+    void SetGlobalKeysOff(bool off);
     void Save();
 
     // Read-aloud and the chat log hear of the overlay's lines: they outlive the overlay.
@@ -152,6 +163,7 @@ private:
     // is let go, so that one press toggles once.
     CGlobalShortcutPortal m_shortcutPortal{QDBusConnection::sessionBus()};
     bool m_bHotkeyTaken = false;
+    bool m_bGlobalKeysOff = false;  // while a key field records
     std::unique_ptr<CTrayIcon> m_tray;
     CSettingsDlg* m_settingsDlg = nullptr;  // while the settings box is open
     QColor m_clrText{0, 0, 0};
@@ -159,6 +171,7 @@ private:
     bool m_bPlaceholder = true;
     std::function<void(const QString&)> m_showMessage;
     CDesktopNotification m_notification{QDBusConnection::sessionBus()};
+    CFolderOpener m_folderOpener;
     std::function<void(const QString&)> m_notify;
     // What loading or saving the settings found wrong, for the status line; empty when nothing.
     QString m_settingsNotice;

@@ -43,6 +43,8 @@ std::string FormatLogLine(const LogLine& line)
     if (line.gift)
         out += "[\xE7\xA4\xBC\xE7\x89\xA9] ";  // [礼物]
     appendField(out, line.text);
+    if (line.count > 1)
+        out += " \xC3\x97" + std::to_string(line.count);  // " ×12", as the overlay shows it
     out += '\n';
     return out;
 }

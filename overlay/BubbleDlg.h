@@ -43,6 +43,11 @@ struct PassedLine {
     ShownLine line;
     LineVerdict verdict = LineVerdict::Show;  // Show, Highlight, or Hide (only gifts and highlights show)
     bool merged = false;                      // a repeat, counted in an earlier line
+    // For a repeat, the earlier line it counted into: its serial in the overlay's store, when it was
+    // shown, and how many lines it stands for now, this one included.
+    std::uint64_t into = 0;
+    std::time_t intoShownAt{};
+    int count = 1;
 };
 
 // The overlay: a frameless, semi-transparent, always-on-top tool window at the right edge of the

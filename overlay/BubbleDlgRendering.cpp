@@ -110,10 +110,11 @@ void CBubbleDlg::AddBarrageMessages(std::vector<BarrageMessage> recs)
         if (m_rules.mergeRepeats && line.kind != LineKind::Own) {
             if (const auto into = m_merger.Merge(repeatKey(line), m_store.NextSerial(), now, m_rules.mergeSeconds,
                                                  m_store.FirstSerial())) {
-                ++m_store.At(*into).count;
+                ShownLine& earlier = m_store.At(*into);
+                ++earlier.count;
                 grown.push_back(*into);
                 if (m_lineListener)
-                    passed.push_back({std::move(line), verdict, true});
+                    passed.push_back({std::move(line), verdict, true, *into, earlier.shownAt, earlier.count});
                 continue;
             }
         }

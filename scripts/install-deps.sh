@@ -16,7 +16,7 @@ packages=(
   nodejs node-ws
   xvfb xauth xdotool imagemagick x11-utils openbox xcompmgr trayer dunst
   sway xwayland qt6-wayland mutter kwin-wayland dbus xdg-desktop-portal xdg-desktop-portal-kde
-  fonts-wqy-microhei
+  fonts-wqy-microhei locales
 )
 [ "${1:-}" = "--bench" ] && packages+=(chromium)
 

@@ -149,7 +149,9 @@ bool CBarrage::WaitBeforeReconnect()
     m_sink.Status(SessionStatus::Reconnecting, ReconnectDetail(m_backoff.Attempt(), delay.count()));
     if (delay.count() <= 0)
         return true;
-    lwsl_notice("reconnecting in %lld ms (attempt %d)\n", static_cast<long long>(delay.count()), m_backoff.Attempt());
+    // A warning, which the default log keeps: an outage is worth a line in the desktop's journal, and
+    // the back-off keeps these to a few a minute.
+    lwsl_warn("reconnecting in %lld ms (attempt %d)\n", static_cast<long long>(delay.count()), m_backoff.Attempt());
     return !SleepUnlessStopped(static_cast<DWORD>(delay.count()));
 }
 

@@ -37,7 +37,10 @@
     <message><source>Web server that tells where the chat server is, as host or host:port (default: the %1 environment variable, else %2).</source><translation>告知弹幕服务器地址的网站服务器，写作“主机”或
 “主机:端口”。默认为环境变量 %1
 的值，没有则为 %2。</translation></message>
-    <message><source>Log only errors and warnings to standard error, not a notice per chat line.</source><translation>标准错误输出只写错误和警告，不再每条弹幕写一行。</translation></message>
+    <message><source>Log a notice per chat line and the join request to standard error, besides the errors and warnings that are logged anyway.</source><translation>除总会写出的错误和警告外，每条弹幕
+和加入请求也写到标准错误输出。</translation></message>
+    <message><source>Log only errors and warnings to standard error (the default).</source><translation>标准错误输出只写错误和警告（默认）。</translation></message>
+    <message><source>--verbose or --quiet, not both</source><translation>--verbose 和 --quiet 只能用一个</translation></message>
     <message><source>Show the running Zandrel's main window (or start one).</source><translation>显示运行中的 Zandrel 的主窗口（没有则启动）。</translation></message>
     <message><source>Lock or unlock the running Zandrel's overlay.</source><translation>锁定或解锁运行中的 Zandrel 的悬浮窗。</translation></message>
     <message><source>Make the running Zandrel (or a new one) join room N.</source><translation>让运行中的 Zandrel（没有则启动）连接直播间 N。</translation></message>

@@ -4,7 +4,7 @@
 // flood server in this process. Prints one table with both, and their ratio.
 //
 //   node run.js --zandrel PATH --ui-ping PATH [--lines N] [--memory-lines N] [--idle-seconds N]
-//               [--zandrel-quiet] [--zandrel-only]
+//               [--zandrel-verbose | --zandrel-quiet] [--zandrel-only]
 //
 // What it measures, for each of the two:
 //   lines/s        N escaped chat lines (default 50,000), from the first line sent until the client
@@ -40,7 +40,10 @@ const uiPingBinary = option('--ui-ping');
 const floodLines = Number(option('--lines', 50000));
 const memoryLines = Number(option('--memory-lines', 1000000));
 const idleSeconds = Number(option('--idle-seconds', 60));
-const zandrelQuiet = process.argv.includes('--zandrel-quiet');  // without the notice per line
+// Zandrel logs errors and warnings only unless asked for a notice per line (--verbose); --quiet
+// asks for the default by name.
+const zandrelVerbose = process.argv.includes('--zandrel-verbose');
+const zandrelQuiet = process.argv.includes('--zandrel-quiet');
 // A settings file for Zandrel to start with (its rules for lines, say); none: the defaults.
 const zandrelSettings = option('--zandrel-settings');
 if (!zandrelBinary || !uiPingBinary) {
@@ -243,7 +246,7 @@ function settingsEnv() {
   return { XDG_CONFIG_HOME: settingsEnv.folder };
 }
 async function startZandrel() {
-  const args = ['--lookup-host', `127.0.0.1:${server.address().port}`, ...(zandrelQuiet ? ['--quiet'] : [])];
+  const args = ['--lookup-host', `127.0.0.1:${server.address().port}`, ...(zandrelVerbose ? ['--verbose'] : zandrelQuiet ? ['--quiet'] : [])];
   const child = process.env.BENCH_PERF && !startZandrel.profiled
     ? run('perf', ['record', '-F', '2000', '-o', process.env.BENCH_PERF, '--', zandrelBinary, ...args], xEnv())
     : run(zandrelBinary, args, { ...xEnv(), ...settingsEnv() });

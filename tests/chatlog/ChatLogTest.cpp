@@ -55,6 +55,8 @@ const std::vector<FormatCase> kFormats = {
      "05:06:07\tx\t\xEF\xBF\xBD"
      "a\n"},
     {"an empty name", {at(4, 23, 59, 59), u"", u"t", false}, "23:59:59\t\tt\n"},
+    {"a run of repeats has its count after the text", {at(4), u"ann", u"666", false, 12}, "05:06:07\tann\t666 ×12\n"},
+    {"a run of gifts", {at(4), u"土豪", u"送给主播1个仙豆", true, 3}, "05:06:07\t土豪\t[礼物] 送给主播1个仙豆 ×3\n"},
 };
 
 class LogLineFormat : public ::testing::TestWithParam<FormatCase> {};

@@ -2,8 +2,8 @@
 # A streamer's evening end to end on a desktop (openbox, xcompmgr, a tray, a notification service
 # on the session's bus, a game window of another program holding the keyboard), with the real
 # binary and the demo service, checked from the other side:
-#   - the standard error log is UTF-8, and holds the join request; with --quiet it holds neither
-#     that nor the chat;
+#   - the standard error log with --verbose is UTF-8, and holds the join request; with --quiet it
+#     holds neither that nor the chat;
 #   - a refused room reaches the notification service (what it was sent) while the game keeps the
 #     keyboard; without a service, the tray's balloon says it;
 #   - after a room change a separator line stands centred in the overlay;
@@ -101,9 +101,9 @@ start_demo 0 --rate 1
 "$target" --game 60 60 420 300 >"$work/game.log" 2>&1 &
 pids+=($!)
 game=$(window_named game 10) || fail "no game window"
-start_zandrel_in_chinese
+start_zandrel_in_chinese --verbose
 
-# Room 123: the log on standard error is UTF-8, with the viewers' names and the join request.
+# Room 123: the verbose log on standard error is UTF-8, with the viewers' names and the join request.
 join_room 123
 # (A chat line's notice: "N: name:text", with bytes beyond ASCII.)
 chat_logged() { LC_ALL=C grep -q $'] N: [^ ]*[\x80-\xff]' "$work/zandrel.log"; }
