@@ -28,7 +28,7 @@ namespace {
 class SilentEngine : public ISpeechEngine {
 public:
     QString Problem() const override { return {}; }
-    QStringList Voices() const override { return {}; }
+    SpeechVoices Voices() const override { return {}; }
     void Configure(const SpeechSettings&) override {}
     void Say(const QString&) override
     {
