@@ -207,7 +207,7 @@ public:
             std::lock_guard lock(m_recorded->mutex);
             m_recorded->said.push_back(text);
         }
-        QTimer::singleShot(0, [this] { onDone(); });
+        QTimer::singleShot(0, [this] { onDone(true); });
     }
     void Stop() override {}
 

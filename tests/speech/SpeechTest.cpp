@@ -101,9 +101,9 @@ public:
     void Stop() override
     {
         ++stops;
-        onDone();
+        onDone(false);
     }
-    void Finish() { onDone(); }
+    void Finish() { onDone(true); }
     std::vector<QString> said;
     int stops = 0;
 
