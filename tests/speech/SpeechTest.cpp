@@ -277,14 +277,14 @@ INSTANTIATE_TEST_SUITE_P(Table, SpeakingTimeTable, ::testing::ValuesIn(kLearning
 // calls one by one would have.
 struct MailCase {
     const char* label;
-    std::function<void(CSpeechMailbox&)> put;  // while "a" is being read
+    std::function<void(CSpeechMailbox&)> put;  // while "a" is being read and "w" waits
     std::vector<QString> said;                 // in all, once each line is finished
     int stops;                                 // lines stopped
 };
 
 const std::vector<MailCase> kMail = {
-    {"lines in order", [](CSpeechMailbox& m) { m.PutItems({chat("b"), gift("c")}); }, {"a", "b", "c"}, 0},
-    {"a clear drops what came before it, not after",
+    {"lines in order", [](CSpeechMailbox& m) { m.PutItems({chat("b"), gift("c")}); }, {"a", "w", "b", "c"}, 0},
+    {"a clear drops what waits and what came before it, not after",
      [](CSpeechMailbox& m) {
          m.PutItems({chat("b")});
          m.PutClear();
@@ -298,7 +298,7 @@ const std::vector<MailCase> kMail = {
          m.PutPaused(true);
          m.PutPaused(false);
      },
-     {"a", "b"},
+     {"a", "w", "b"},
      1},
     {"a pause holds what comes after it",
      [](CSpeechMailbox& m) {
@@ -329,9 +329,10 @@ TEST_P(MailTable, ReachesTheEngineInOrder)
     // One wake-up for all of it: the second put finds one on its way.
     EXPECT_TRUE(mailbox->PutItems({chat("a"), chat("stale")}));
     EXPECT_FALSE(mailbox->PutClear());
-    EXPECT_FALSE(mailbox->PutItems({chat("a")}));
+    EXPECT_FALSE(mailbox->PutItems({chat("a"), chat("w")}));
     reader.ReadMail();
     ASSERT_EQ(engine->said, (std::vector<QString>{"a"}));
+    ASSERT_EQ(reader.Queue().Waiting(), 1u);
     c.put(*mailbox);
     reader.ReadMail();
     for (std::size_t i = 0; i < c.said.size(); ++i)
