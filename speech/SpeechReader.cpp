@@ -156,7 +156,7 @@ void CSpeechReader::Lost(const QString& problem)
     if (m_lost)
         return;
     m_lost = true;
-    m_remakeDelay = m_firstRemakeDelay;
+    m_remakeDelay = m_firstRemakeDelay;  // each loss starts the back-off over
     m_remakeTimer->start(m_remakeDelay);
     emit engineLost(problem);
 }
@@ -178,7 +178,6 @@ void CSpeechReader::Remake()
         return;
     }
     m_lost = false;
-    m_remakeDelay = m_firstRemakeDelay;
     emit engineBack();
     Next();
 }
