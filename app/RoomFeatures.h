@@ -83,8 +83,8 @@ private:
     CGlobalHotkey m_pauseKey;
     QString m_pauseKeyHeld;  // the key now grabbed, if any
     bool m_pauseKeyTaken = false;
-    bool m_offPaused = false;  // read-aloud was turned off (its reader paused) since it started
-    bool m_speechLost = false;  // its engine stopped working and is being made again
+    bool m_offPaused = false;    // read-aloud was turned off (its reader paused) since it started
+    bool m_speechLost = false;   // its engine stopped working and is being made again
     QString m_speechNoticeTold;  // SpeechNotice() as last told
     QString m_logProblem;
     // The log thread's problem text, waiting for the UI thread.

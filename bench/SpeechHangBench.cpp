@@ -14,11 +14,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
-#include <vector>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -29,26 +28,15 @@ namespace {
 using namespace zandrel;
 using Clock = std::chrono::steady_clock;
 
-// The speech server and its modules that run with this process's runtime folder: the ones the
-// engine started on demand for this run.
-std::vector<pid_t> ownSpeechServer()
+// The speech server that the engine started on demand for this run: with_audio.sh gives the run a
+// runtime folder of its own, where the server keeps its process id. 0 while there is none.
+pid_t ownSpeechServer()
 {
-    std::vector<pid_t> found;
-    const QByteArray runtime = "XDG_RUNTIME_DIR=" + qgetenv("XDG_RUNTIME_DIR") + '\0';
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const pid_t pid = entry.toInt(&number);
-        QFile command(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (!number || !command.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = command.readAll();
-        if (!line.contains("speech-dispatcher") && !line.contains("sd_espeak"))
-            continue;
-        QFile environment(QStringLiteral("/proc/%1/environ").arg(entry));
-        if (environment.open(QIODevice::ReadOnly) && environment.readAll().contains(runtime))
-            found.push_back(pid);
-    }
-    return found;
+    QFile file(qEnvironmentVariable("XDG_RUNTIME_DIR") +
+               QStringLiteral("/speech-dispatcher/pid/speech-dispatcher.pid"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().trimmed().toInt();
 }
 
 std::size_t heapInUse() { return mallinfo2().uordblks; }
@@ -79,13 +67,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the engine did not start: %s\n", qPrintable(readAloud->Problem()));
         return 1;
     }
-    const std::vector<pid_t> server = ownSpeechServer();
-    if (server.empty()) {
+    const pid_t server = ownSpeechServer();
+    if (server <= 0) {
         std::fprintf(stderr, "no speech-dispatcher of this run's own\n");
         return 1;
     }
-    for (const pid_t pid : server)
-        kill(pid, SIGSTOP);
+    kill(server, SIGSTOP);
     // The first line takes the speech thread into the stopped server, where it stays.
     readAloud->Speak({{QStringLiteral("感谢观众的礼物"), true, 0}});
     waitFor([] { return false; }, 500);
@@ -109,7 +96,6 @@ int main(int argc, char** argv)
                 (static_cast<double>(after) - before) / 1024 / lines);
     std::printf("read-aloud ended in %.0f ms\n", closeMs);
     // Killed, not continued: a continued server would hand the thread left behind its queue.
-    for (const pid_t pid : server)
-        kill(pid, SIGKILL);
+    kill(server, SIGKILL);
     return 0;
 }

@@ -61,7 +61,10 @@ CReadAloud::~CReadAloud()
         return;
     }
     threadsLeftBehind().push_back(m_thread);
-    std::fprintf(stderr, "zandrel: read-aloud: the speech engine does not answer; it is left to end with the program\n");
+    std::fprintf(
+        stderr,
+        "zandrel: read-aloud: the speech engine did not end within %lu ms; it is left to end with the program\n",
+        kStopWaitMs);
 }
 
 std::size_t CReadAloud::ThreadsLeftBehind() { return threadsLeftBehind().size(); }

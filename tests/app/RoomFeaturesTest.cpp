@@ -292,8 +292,7 @@ private:
     std::shared_ptr<Recorded> m_recorded;
 };
 
-template <typename Shared>
-std::vector<QString> saidBy(Shared& recorded)
+template <typename Shared> std::vector<QString> saidBy(Shared& recorded)
 {
     std::lock_guard lock(recorded.mutex);
     return recorded.said;

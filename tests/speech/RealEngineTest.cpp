@@ -160,12 +160,12 @@ TEST(RealSpeechEngine, AGiftIsHeardAndABlockedLineIsNot)
     EXPECT_LT(seconds, 4.0);
 }
 
-
 // The speech server that the engine started on demand for this test (with_audio.sh gives each run a
 // runtime folder of its own, where the server keeps its process id). 0 while there is none.
 pid_t speechServer()
 {
-    QFile file(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/speech-dispatcher/pid/speech-dispatcher.pid"));
+    QFile file(qEnvironmentVariable("XDG_RUNTIME_DIR") +
+               QStringLiteral("/speech-dispatcher/pid/speech-dispatcher.pid"));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     const pid_t pid = file.readAll().trimmed().toInt();
@@ -246,8 +246,8 @@ TEST(RealSpeechEngine, AStoppedServerHoldsABoundedBacklogAndNotReadAloudsEnd)
     }
     const CReadAloud& readAloud = *features->ReadAloud();
     EXPECT_LE(readAloud.CallsInFlight(), 1);
-    EXPECT_LE(readAloud.Mailbox().Waiting(), static_cast<std::size_t>(SpeechSettings::kDefaultMaxBacklogSeconds /
-                                                                      CSpeakingTime::kPause));
+    EXPECT_LE(readAloud.Mailbox().Waiting(),
+              static_cast<std::size_t>(SpeechSettings::kDefaultMaxBacklogSeconds / CSpeakingTime::kPause));
     // Its end waits a bounded time by design, and leaves the stuck thread to the process's end.
     static_assert(CReadAloud::kStopWaitMs < 1000);
     const std::size_t leftBefore = CReadAloud::ThreadsLeftBehind();

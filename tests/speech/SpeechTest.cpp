@@ -244,7 +244,7 @@ TEST(ReadAloud, AnEngineThatTakesLongToStartHoldsNeitherTheCallerNorItsLines)
 struct LearnCase {
     const char* label;
     std::vector<std::pair<int, double>> heard;  // characters and seconds, in turn
-    double perCharacter;                         // what is then thought of each character
+    double perCharacter;                        // what is then thought of each character
 };
 
 const std::vector<LearnCase> kLearning = {
@@ -283,7 +283,12 @@ struct MailCase {
 };
 
 const std::vector<MailCase> kMail = {
-    {"lines in order", [](CSpeechMailbox& m) { m.PutItems({chat("b"), gift("c")}); }, {"a", "w", "b", "c"}, 0},
+    {"lines in order",
+     [](CSpeechMailbox& m) {
+         m.PutItems({chat("b"), gift("c")});
+     },
+     {"a", "w", "b", "c"},
+     0},
     {"a clear drops what waits and what came before it, not after",
      [](CSpeechMailbox& m) {
          m.PutItems({chat("b")});
@@ -355,8 +360,7 @@ struct Hang {
     bool released = false;
     bool destroyed = false;
     int said = 0;
-    template <typename Condition>
-    bool WaitFor(Condition condition)
+    template <typename Condition> bool WaitFor(Condition condition)
     {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, std::chrono::seconds(30), condition);
@@ -473,7 +477,8 @@ TEST(SpeechReader, ALostEngineIsToldOnceAndMadeAgainWithABackOff)
     EXPECT_EQ(back.size(), 1);
     EXPECT_FALSE(reader.IsReconnecting());
     ASSERT_EQ(engines.size(), 5u);
-    EXPECT_EQ(waits, (std::vector<milliseconds>{milliseconds(10), milliseconds(20), milliseconds(30), milliseconds(30)}));
+    EXPECT_EQ(waits,
+              (std::vector<milliseconds>{milliseconds(10), milliseconds(20), milliseconds(30), milliseconds(30)}));
     FakeEngine* again = engines.back();
     EXPECT_EQ(again->said, (std::vector<QString>{"g2"}));
     again->Finish();
