@@ -238,6 +238,10 @@ TEST(RealSpeechEngine, AStoppedServerHoldsABoundedBacklogAndNotReadAloudsEnd)
     const pid_t server = speechServer();
     ASSERT_GT(server, 0);
     ASSERT_EQ(kill(server, SIGSTOP), 0);
+    // Killed at the end, not continued, whatever fails: the thread left behind then returns from
+    // the server and ends.
+    const std::unique_ptr<const pid_t, void (*)(const pid_t*)> killed(&server,
+                                                                      [](const pid_t* pid) { kill(*pid, SIGKILL); });
     // The first gift takes the speech thread into the stopped server; the rest wait for it.
     for (int i = 0; i < 5000; ++i) {
         features->OnLines({gift(u"观众")});
@@ -253,8 +257,6 @@ TEST(RealSpeechEngine, AStoppedServerHoldsABoundedBacklogAndNotReadAloudsEnd)
     const std::size_t leftBefore = CReadAloud::ThreadsLeftBehind();
     features.reset();
     EXPECT_EQ(CReadAloud::ThreadsLeftBehind(), leftBefore + 1);
-    // Killed, not continued: the thread left behind then returns from the server and ends.
-    kill(server, SIGKILL);
 }
 
 }  // namespace
