@@ -75,10 +75,4 @@ std::size_t CSpeechMailbox::Dropped() const
     return m_items.Dropped();
 }
 
-bool CSpeechMailbox::IsWakeUpPending() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_wakeUpPending;
-}
-
 }  // namespace zandrel

@@ -49,7 +49,6 @@ public:
     // Either thread.
     std::size_t Waiting() const;
     std::size_t Dropped() const;
-    bool IsWakeUpPending() const;
 
 private:
     bool WakeUp();  // under the lock

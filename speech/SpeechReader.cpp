@@ -14,7 +14,17 @@ CSpeechReader::CSpeechReader(EngineFactory makeEngine, std::shared_ptr<CSpeechMa
     connect(m_remakeTimer, &QTimer::timeout, this, &CSpeechReader::Remake);
 }
 
-CSpeechReader::~CSpeechReader() = default;
+CSpeechReader::~CSpeechReader() { DropEngine(); }
+
+void CSpeechReader::DropEngine()
+{
+    if (!m_engine)
+        return;
+    // Whatever the engine does while it ends (a line it stops) no longer reaches the reader.
+    m_engine->onDone = nullptr;
+    m_engine->onProblem = nullptr;
+    m_engine.reset();
+}
 
 void CSpeechReader::SetRemakeDelays(std::chrono::milliseconds first, std::chrono::milliseconds most)
 {
@@ -120,8 +130,9 @@ void CSpeechReader::Next()
     m_current = std::move(item);
     m_cutShort = false;
     m_startedAt = m_now();
-    // Last: the engine may end the line, or fail on it, before Say returns.
-    m_engine->Say(m_current->text);
+    // Last, and a text of its own: the engine may end the line, or fail on it, before Say returns.
+    const QString text = m_current->text;
+    m_engine->Say(text);
 }
 
 void CSpeechReader::Done(bool whole)
@@ -170,7 +181,7 @@ void CSpeechReader::Remake()
         m_queue.Requeue(std::move(*m_current));
         m_current.reset();
     }
-    m_engine.reset();
+    DropEngine();
     MakeEngine();
     if (!m_engineStarted) {
         m_remakeDelay = std::min(m_remakeDelay * 2, m_maxRemakeDelay);

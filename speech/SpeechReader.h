@@ -68,6 +68,7 @@ signals:
 
 private:
     void MakeEngine();
+    void DropEngine();
     bool TakesLines() const;
     void Lost(const QString& problem);
     void Remake();
