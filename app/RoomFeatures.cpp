@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QKeySequence>
 
+#include "base/LogText.h"
 #include "speech/SpeechText.h"
 
 namespace zandrel {
@@ -38,6 +39,18 @@ void CRoomFeatures::Apply(const AppSettings& settings)
     if (settings.speech.enabled && !m_readAloud) {
         m_readAloud = std::make_unique<CReadAloud>(m_makeEngine);
         connect(m_readAloud.get(), &CReadAloud::engineStatus, this, &CRoomFeatures::speechStatus);
+        // Told once each way, on standard error and in the status line.
+        connect(m_readAloud.get(), &CReadAloud::engineLost, this, [this](const QString& problem) {
+            std::fprintf(stderr, "zandrel: read-aloud: the speech engine stopped working (%s); reconnecting\n",
+                         EscapeControlCharacters(problem.toStdString()).c_str());
+            m_speechLost = true;
+            TellSpeechNotice();
+        });
+        connect(m_readAloud.get(), &CReadAloud::engineBack, this, [this] {
+            std::fprintf(stderr, "zandrel: read-aloud: the speech engine speaks again\n");
+            m_speechLost = false;
+            TellSpeechNotice();
+        });
     }
     if (m_readAloud) {
         m_readAloud->Configure(settings.speech);
@@ -54,6 +67,7 @@ void CRoomFeatures::Apply(const AppSettings& settings)
         }
     }
     RegisterPauseKey();
+    TellSpeechNotice();
 
     if (settings.chatLog && !m_chatLog) {
         const HWND window = m_hWnd;
@@ -209,6 +223,14 @@ void CRoomFeatures::RegisterPauseKey()
         m_pauseKeyHeld = wanted;
     else if (m_pauseKeyTaken)
         std::fprintf(stderr, "zandrel: the hotkey %s is taken by another program\n", qPrintable(wanted));
+}
+
+void CRoomFeatures::TellSpeechNotice()
+{
+    if (SpeechNotice() == m_speechNoticeTold)
+        return;
+    m_speechNoticeTold = SpeechNotice();
+    emit speechNotice(m_speechNoticeTold);
 }
 
 QString CRoomFeatures::MakeLogFolder()

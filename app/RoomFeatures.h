@@ -26,6 +26,7 @@ class CRoomFeatures : public QObject, public IMessageReceiver {
     Q_OBJECT
 public:
     static inline const QString kLogProblemText = QStringLiteral("聊天记录无法写入：%1");
+    static inline const QString kSpeechLostText = QStringLiteral("朗读已中断，正在重新连接语音引擎");
 
     // `logFolder` holds the chat log's files; `makeEngine` makes read-aloud's engine.
     CRoomFeatures(QString logFolder, CSpeechReader::EngineFactory makeEngine = CreateSystemSpeechEngine);
@@ -59,6 +60,8 @@ public:
     QString MakeLogFolder();
     // The log's problem, once it has one (the status line shows it).
     const QString& LogProblem() const { return m_logProblem; }
+    // What the status line says of read-aloud: that its engine is being made again, while it is on.
+    QString SpeechNotice() const { return SpeechEnabled() && m_speechLost ? kSpeechLostText : QString(); }
     bool IsPauseKeyTaken() const { return m_pauseKeyTaken; }
     // Lets the pause key go (while a key field records), or takes it again.
     void SetPauseKeyOff(bool off);
@@ -69,6 +72,8 @@ signals:
     void speechStatus(const QString& problem, const SpeechVoices& voices);
     void speechPausedChanged(bool paused);
     void logProblem(const QString& text);
+    // SpeechNotice() changed.
+    void speechNotice(const QString& text);
 
 private:
     void SpeakLines(const std::vector<PassedLine>& lines);
@@ -77,6 +82,7 @@ private:
     void EndClosedRuns();
     void WaitForRunsToEnd();
     void RegisterPauseKey();
+    void TellSpeechNotice();
 
     QString m_logFolder;
     CSpeechReader::EngineFactory m_makeEngine;
@@ -90,7 +96,9 @@ private:
     QString m_pauseKeyHeld;  // the key now grabbed, if any
     bool m_pauseKeyTaken = false;
     bool m_bPauseKeyOff = false;
-    bool m_offPaused = false;  // read-aloud was turned off (its reader paused) since it started
+    bool m_offPaused = false;    // read-aloud was turned off (its reader paused) since it started
+    bool m_speechLost = false;   // its engine stopped working and is being made again
+    QString m_speechNoticeTold;  // SpeechNotice() as last told
     QString m_logProblem;
     // The log thread's problem text, waiting for the UI thread.
     struct LogNotice {

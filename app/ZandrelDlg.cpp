@@ -145,6 +145,7 @@ void CZandrelDlg::OnInitDialog()
         SetStatus(m_statusLine);
     });
     connect(&m_features, &CRoomFeatures::logProblem, this, [this] { SetStatus(m_statusLine); });
+    connect(&m_features, &CRoomFeatures::speechNotice, this, [this] { SetStatus(m_statusLine); });
     connect(&m_features, &CRoomFeatures::speechStatus, this,
             [this](const QString& problem, const SpeechVoices& voices) {
                 if (m_settingsDlg)
@@ -369,6 +370,8 @@ void CZandrelDlg::SetStatus(StatusLine status)
         text += QStringLiteral("，") + kBlockedText.arg(m_nBlocked);
     if (!m_features.LogProblem().isEmpty())
         text += QLatin1Char('\n') + m_features.LogProblem();
+    if (const QString speech = m_features.SpeechNotice(); !speech.isEmpty())
+        text += QLatin1Char('\n') + speech;
     if (!m_settingsNotice.isEmpty())
         text += QLatin1Char('\n') + m_settingsNotice;
     if (text != m_status.text()) {

@@ -1,151 +1,119 @@
 #include "speech/ReadAloud.h"
 
-#include <chrono>
 #include <cstdio>
 
+#include <QDeadlineTimer>
 #include <QMetaObject>
 
+#include "base/WindowMessage.h"
+
 namespace zandrel {
+namespace {
 
-CSpeechReader::CSpeechReader(EngineFactory makeEngine)
-    : m_makeEngine(std::move(makeEngine)),
-      m_now([] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); })
-{}
-
-CSpeechReader::~CSpeechReader() = default;
-
-void CSpeechReader::Start()
+// The speech threads that a stop left running. Never freed, so that their thread objects stay
+// reachable (and alive) until the process ends. UI thread.
+std::vector<QThread*>& threadsLeftBehind()
 {
-    m_engine = m_makeEngine();
-    m_engine->onDone = [this] { Done(); };
-    m_engine->onProblem = [this](const QString& problem) {
-        m_queue.Clear();
-        emit engineStatus(problem, m_engine->Voices());
-    };
-    // Empty but not null when it speaks: null stands for an engine that has not started yet, and
-    // an engine may speak without listing any voice.
-    const QString problem = m_engine->Problem();
-    emit engineStatus(problem.isNull() ? QStringLiteral("") : problem, m_engine->Voices());
+    static auto* threads = new std::vector<QThread*>;
+    return *threads;
 }
 
-void CSpeechReader::Configure(const SpeechSettings& settings)
-{
-    m_queue.SetMaxBacklog(settings.maxBacklogSeconds);
-    m_time.SetRate(settings.rate);
-    if (m_engine)
-        m_engine->Configure(settings);
-}
-
-void CSpeechReader::Speak(const std::vector<SpeechItem>& items)
-{
-    // An engine that cannot speak takes nothing: no backlog builds up behind it.
-    if (!m_engine || !m_engine->Problem().isEmpty())
-        return;
-    for (SpeechItem item : items) {
-        item.seconds = m_time.Seconds(item.text);
-        m_queue.Push(std::move(item));
-    }
-    emit backlog(m_queue.Backlog(), m_queue.WorstBacklog(), m_queue.Dropped());
-    Next();
-}
-
-void CSpeechReader::SetPaused(bool paused)
-{
-    m_paused = paused;
-    if (paused && m_speaking) {
-        m_cutShort = true;
-        m_engine->Stop();  // the line being read ends now; the waiting ones wait
-    }
-    Next();
-}
-
-void CSpeechReader::Next()
-{
-    if (m_paused || m_speaking || !m_engine)
-        return;
-    const std::optional<SpeechItem> item = m_queue.Start();
-    if (!item)
-        return;
-    m_speaking = true;
-    m_cutShort = false;
-    m_startedAt = m_now();
-    m_startedLength = item->text.size();
-    m_engine->Say(item->text);
-}
-
-void CSpeechReader::Done()
-{
-    m_speaking = false;
-    m_queue.Finished();
-    // What the engine took teaches what the waiting lines will take.
-    if (!m_cutShort) {
-        m_time.Learn(m_startedLength, m_now() - m_startedAt);
-        m_queue.Reestimate([this](const SpeechItem& item) { return m_time.Seconds(item.text); });
-    }
-    emit backlog(m_queue.Backlog(), m_queue.WorstBacklog(), m_queue.Dropped());
-    Next();
-}
+}  // namespace
 
 CReadAloud::CReadAloud(CSpeechReader::EngineFactory makeEngine)
-    : m_thread(new QThread), m_reader(new CSpeechReader(std::move(makeEngine)))
+    : m_thread(new QThread), m_reader(new CSpeechReader(std::move(makeEngine), m_mailbox))
 {
     m_thread->setObjectName(QStringLiteral("speech"));
     m_reader->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
-    // Queued: the reader's signals come from the speech thread.
+    // Queued: the reader's signals come from the speech thread. They go with this object.
     connect(m_reader, &CSpeechReader::engineStatus, this, [this](const QString& problem, const SpeechVoices& voices) {
         m_started = true;
         m_problem = problem;
         m_voices = voices;
         emit engineStatus(problem, voices);
     });
+    connect(m_reader, &CSpeechReader::engineLost, this, [this](const QString& problem) {
+        m_reconnecting = true;
+        emit engineLost(problem);
+    });
+    connect(m_reader, &CSpeechReader::engineBack, this, [this] {
+        m_reconnecting = false;
+        emit engineBack();
+    });
     connect(m_reader, &CSpeechReader::backlog, this, [this](double, double worst, qulonglong dropped) {
         m_worst = worst;
         m_dropped = dropped;
     });
     m_thread->start();
-    QMetaObject::invokeMethod(
-        m_reader, [reader = m_reader] { reader->Start(); }, Qt::QueuedConnection);
+    PostToReader([](CSpeechReader& reader) { reader.Start(); });
 }
 
 CReadAloud::~CReadAloud()
 {
-    QMetaObject::invokeMethod(
-        m_reader, [reader = m_reader] { reader->SetPaused(true); }, Qt::QueuedConnection);
+    ZANDREL_ASSERT_UI_THREAD();
+    // The reader's end destroys its engine, which stops the line being read. An engine stuck
+    // inside a call does not return to the event loop: its thread is left to the process's end,
+    // with the reader and the mailbox it shares, and ends by itself if the engine ever returns.
     m_thread->quit();
-    // An engine stuck in a call must not hold the program's exit; its thread is then left to the
-    // process's end.
-    if (m_thread->wait(kStopWaitMs))
+    if (m_thread->wait(QDeadlineTimer(kStopWaitMs))) {
         delete m_thread;
-    else
-        std::fprintf(stderr, "zandrel: read-aloud did not stop in time\n");
+        return;
+    }
+    threadsLeftBehind().push_back(m_thread);
+    std::fprintf(
+        stderr,
+        "zandrel: read-aloud: the speech engine did not end within %lu ms; it is left to end with the program\n",
+        kStopWaitMs);
+}
+
+std::size_t CReadAloud::ThreadsLeftBehind() { return threadsLeftBehind().size(); }
+
+void CReadAloud::PostToReader(std::function<void(CSpeechReader&)> call)
+{
+    ++*m_callsInFlight;
+    QMetaObject::invokeMethod(
+        m_reader,
+        [reader = m_reader, inFlight = m_callsInFlight, call = std::move(call)] {
+            // On the speech thread, and only while the reader lives: it is the call's context.
+            --*inFlight;
+            call(*reader);
+        },
+        Qt::QueuedConnection);
+}
+
+void CReadAloud::WakeReader(bool wake)
+{
+    // One wake-up at most is on its way: it takes whatever the mailbox holds when it arrives.
+    if (wake)
+        PostToReader([](CSpeechReader& reader) { reader.ReadMail(); });
 }
 
 void CReadAloud::Configure(const SpeechSettings& settings)
 {
-    QMetaObject::invokeMethod(
-        m_reader, [reader = m_reader, settings] { reader->Configure(settings); }, Qt::QueuedConnection);
+    ZANDREL_ASSERT_UI_THREAD();
+    WakeReader(m_mailbox->PutSettings(settings));
 }
 
 void CReadAloud::Speak(std::vector<SpeechItem> items)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     if (items.empty())
         return;
-    QMetaObject::invokeMethod(
-        m_reader, [reader = m_reader, items = std::move(items)] { reader->Speak(items); }, Qt::QueuedConnection);
+    WakeReader(m_mailbox->PutItems(std::move(items)));
 }
 
 void CReadAloud::Clear()
 {
-    QMetaObject::invokeMethod(
-        m_reader, [reader = m_reader] { reader->Clear(); }, Qt::QueuedConnection);
+    ZANDREL_ASSERT_UI_THREAD();
+    WakeReader(m_mailbox->PutClear());
 }
 
 void CReadAloud::SetPaused(bool paused)
 {
+    ZANDREL_ASSERT_UI_THREAD();
     m_paused = paused;
-    QMetaObject::invokeMethod(
-        m_reader, [reader = m_reader, paused] { reader->SetPaused(paused); }, Qt::QueuedConnection);
+    WakeReader(m_mailbox->PutPaused(paused));
 }
 
 }  // namespace zandrel

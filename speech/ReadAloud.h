@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -8,62 +9,23 @@
 #include <QObject>
 #include <QThread>
 
-#include "speech/SpeakingTime.h"
-#include "speech/SpeechEngine.h"
-#include "speech/SpeechQueue.h"
-#include "speech/SpeechSettings.h"
+#include "speech/SpeechMailbox.h"
+#include "speech/SpeechReader.h"
 
 namespace zandrel {
 
-// The reader: the queue and the engine, on the speech thread. Each call comes queued from the
-// UI thread (CReadAloud); the engine is made here, so that whatever it waits for while it starts
-// (a speech server spawning) holds neither the UI thread nor the session.
-class CSpeechReader : public QObject {
-    Q_OBJECT
-public:
-    using EngineFactory = std::function<std::unique_ptr<ISpeechEngine>()>;
-    explicit CSpeechReader(EngineFactory makeEngine);
-    ~CSpeechReader() override;
-
-    void Start();
-    void Configure(const SpeechSettings& settings);
-    void Speak(const std::vector<SpeechItem>& items);
-    void SetPaused(bool paused);
-    // Drops what waits to be read.
-    void Clear() { m_queue.Clear(); }
-    const CSpeechQueue& Queue() const { return m_queue; }
-    const CSpeakingTime& SpeakingTime() const { return m_time; }
-    // For tests: the clock, in seconds, that times what the engine says.
-    void SetClock(std::function<double()> now) { m_now = std::move(now); }
-
-signals:
-    // The engine's problem (empty when it speaks) and its voices.
-    void engineStatus(const QString& problem, const SpeechVoices& voices);
-    // The spoken backlog now and at its worst, in seconds, and how many lines were dropped.
-    void backlog(double seconds, double worst, qulonglong dropped);
-
-private:
-    void Next();
-    void Done();
-
-    EngineFactory m_makeEngine;
-    std::unique_ptr<ISpeechEngine> m_engine;
-    CSpeechQueue m_queue{SpeechSettings::kDefaultMaxBacklogSeconds};
-    CSpeakingTime m_time;
-    std::function<double()> m_now;
-    double m_startedAt = 0;         // when the engine began the line it reads
-    qsizetype m_startedLength = 0;  // and how long that line is
-    bool m_paused = false;
-    bool m_speaking = false;
-    bool m_cutShort = false;  // the line being read was stopped: its time says nothing
-};
-
-// Read-aloud as the UI thread sees it: hands lines to the reader on the speech thread and hears
-// back its engine's state. Stopping waits a bounded time for the thread. UI thread.
+// Read-aloud as the UI thread sees it: leaves lines, settings and the pause for the reader on the
+// speech thread in a mailbox, wakes it with at most one queued call at a time, and hears back its
+// engine's state by queued signals. UI thread.
+//
+// An engine stuck inside a call (a speech server stopped) holds the speech thread, never the UI
+// thread: what waits for the reader stays bounded (CSpeechMailbox), and the stop waits for the
+// thread at most kStopWaitMs, then leaves it to the process's end. The thread touches nothing of
+// this object's after that: the mailbox is shared and the reader's signals go with this object.
 class CReadAloud : public QObject {
     Q_OBJECT
 public:
-    static constexpr unsigned long kStopWaitMs = 3000;
+    static constexpr unsigned long kStopWaitMs = 300;
 
     explicit CReadAloud(CSpeechReader::EngineFactory makeEngine = CreateSystemSpeechEngine);
     ~CReadAloud() override;
@@ -79,19 +41,39 @@ public:
     // Empty while the engine speaks or before it has started.
     const QString& Problem() const { return m_problem; }
     const SpeechVoices& Voices() const { return m_voices; }
+    // The engine stopped working and is being made again.
+    bool IsReconnecting() const { return m_reconnecting; }
     double WorstBacklog() const { return m_worst; }
-    qulonglong Dropped() const { return m_dropped; }
+    qulonglong Dropped() const { return m_dropped + m_mailbox->Dropped(); }
+
+    // For tests: what waits for the reader, and the calls on their way to it.
+    const CSpeechMailbox& Mailbox() const { return *m_mailbox; }
+    int CallsInFlight() const { return m_callsInFlight->load(); }
+    // For tests: speech threads that did not end within the stop's wait, since the program began.
+    static std::size_t ThreadsLeftBehind();
 
 signals:
     void engineStatus(const QString& problem, const SpeechVoices& voices);
+    // The engine stopped working (`problem` says how) and is being made again.
+    void engineLost(const QString& problem);
+    // An engine made again speaks.
+    void engineBack();
 
 private:
+    // Queues `call` to the reader on the speech thread; it runs there unless the reader is gone.
+    void PostToReader(std::function<void(CSpeechReader&)> call);
+    void WakeReader(bool wake);
+
+    std::shared_ptr<CSpeechMailbox> m_mailbox = std::make_shared<CSpeechMailbox>();
+    // Counted here and on the speech thread, which may outlive this object.
+    std::shared_ptr<std::atomic<int>> m_callsInFlight = std::make_shared<std::atomic<int>>(0);
     // The speech thread. Left running (and never freed) if it does not end within the stop's wait:
     // a thread object destroyed while its thread runs would end the program.
     QThread* m_thread;
     CSpeechReader* m_reader;  // lives on m_thread; deleted there when it ends
     bool m_paused = false;
     bool m_started = false;
+    bool m_reconnecting = false;
     QString m_problem;
     SpeechVoices m_voices;
     double m_worst = 0;

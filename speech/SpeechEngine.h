@@ -23,9 +23,10 @@ public:
     virtual void Say(const QString& text) = 0;
     virtual void Stop() = 0;
 
-    // Set by the reader. `onDone` follows each Say once it has ended, read or not; `onProblem`
-    // tells that the engine stopped working.
-    std::function<void()> onDone;
+    // Set by the reader. `onDone` follows each Say once it has ended, read or not: `whole` when the
+    // engine said it ended the text, so that the time it took is the text's (not when it was
+    // stopped, given up on or failed). `onProblem` tells that the engine stopped working.
+    std::function<void(bool whole)> onDone;
     std::function<void(const QString&)> onProblem;
 };
 

@@ -45,6 +45,13 @@ std::optional<SpeechItem> CSpeechQueue::Start()
     return item;
 }
 
+void CSpeechQueue::Requeue(SpeechItem item)
+{
+    m_queued += item.seconds;
+    m_items.push_front(std::move(item));
+    Trim();
+}
+
 void CSpeechQueue::SetMaxBacklog(double seconds)
 {
     m_max = seconds;

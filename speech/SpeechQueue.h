@@ -32,6 +32,9 @@ public:
     std::optional<SpeechItem> Start();
     // The line being read has been read (or failed).
     void Finished() { m_speaking = 0; }
+    // A line that was read and not heard goes back to the front, to be read first; what waits
+    // beyond the bound then goes, as a push would drop it.
+    void Requeue(SpeechItem item);
     void Clear();
     // A new bound; what waits beyond it goes, as a push would drop it.
     void SetMaxBacklog(double seconds);

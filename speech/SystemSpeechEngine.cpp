@@ -53,7 +53,7 @@ public:
             if (state == QTextToSpeech::Speaking)
                 m_started = true;
             else if (state == QTextToSpeech::Ready && m_started)
-                Done();
+                Done(true);
             else if (state == QTextToSpeech::Error)
                 OnError(m_speech->errorReason(), m_speech->errorString());
         });
@@ -62,7 +62,7 @@ public:
         QObject::connect(speech, &QTextToSpeech::errorOccurred, speech,
                          [this](QTextToSpeech::ErrorReason reason, const QString& text) { OnError(reason, text); });
         m_giveUp.setSingleShot(true);
-        QObject::connect(&m_giveUp, &QTimer::timeout, [this] { Done(); });
+        QObject::connect(&m_giveUp, &QTimer::timeout, [this] { Done(false); });
     }
 
     QString Problem() const override { return m_problem; }
@@ -84,7 +84,7 @@ public:
     void Say(const QString& text) override
     {
         if (!m_problem.isEmpty()) {
-            QTimer::singleShot(0, [this] { Done(); });
+            QTimer::singleShot(0, &m_giveUp, [this] { Done(false); });
             return;
         }
         m_saying = true;
@@ -97,7 +97,7 @@ public:
     {
         if (m_speech && m_saying)
             m_speech->stop();
-        Done();
+        Done(false);
     }
 
 private:
@@ -136,14 +136,14 @@ private:
         if (reason != QTextToSpeech::ErrorReason::Configuration && reason != QTextToSpeech::ErrorReason::NoError)
             Failed(kEngineFailed.arg(text));
     }
-    void Done()
+    void Done(bool whole)
     {
         if (!m_saying)
             return;
         m_saying = false;
         m_giveUp.stop();
         if (onDone)
-            onDone();
+            onDone(whole);
     }
     void Failed(const QString& problem)
     {
@@ -152,7 +152,7 @@ private:
         m_problem = problem;
         if (onProblem)
             onProblem(problem);
-        Done();
+        Done(false);
     }
 
     QString m_problem;

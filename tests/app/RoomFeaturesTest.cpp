@@ -207,7 +207,7 @@ public:
             std::lock_guard lock(m_recorded->mutex);
             m_recorded->said.push_back(text);
         }
-        QTimer::singleShot(0, [this] { onDone(); });
+        QTimer::singleShot(0, [this] { onDone(true); });
     }
     void Stop() override {}
 
@@ -263,6 +263,140 @@ TEST(ReadAloudSelection, WhichLinesAreReadInEachMode)
         std::lock_guard lock(recorded->mutex);
         EXPECT_EQ(recorded->said, c.expected);
     }
+}
+
+PassedLine giftLine(const char16_t* name)
+{
+    ShownLine line;
+    line.kind = LineKind::Gift;
+    line.name = name;
+    line.text = u"送给主播10个仙豆";
+    return PassedLine{line, LineVerdict::Show, false};
+}
+
+// An engine on the speech thread that holds each line until it is stopped, as a slow voice does.
+class HoldingEngine : public ISpeechEngine {
+public:
+    explicit HoldingEngine(std::shared_ptr<Recorded> recorded) : m_recorded(std::move(recorded)) {}
+    QString Problem() const override { return {}; }
+    SpeechVoices Voices() const override { return {}; }
+    void Configure(const SpeechSettings&) override {}
+    void Say(const QString& text) override
+    {
+        std::lock_guard lock(m_recorded->mutex);
+        m_recorded->said.push_back(text);
+    }
+    void Stop() override { onDone(false); }
+
+private:
+    std::shared_ptr<Recorded> m_recorded;
+};
+
+template <typename Shared> std::vector<QString> saidBy(Shared& recorded)
+{
+    std::lock_guard lock(recorded.mutex);
+    return recorded.said;
+}
+
+// Turned off, read-aloud stops the line being read and forgets what waits: turned on again, it
+// reads the lines that come from then on, not the stale ones.
+TEST(ReadAloudOnOff, TurnedOnAgainItReadsOnlyWhatCameSince)
+{
+    auto recorded = std::make_shared<Recorded>();
+    CRoomFeatures features(QString(), [recorded] { return std::make_unique<HoldingEngine>(recorded); });
+    AppSettings settings;
+    settings.speech.enabled = true;
+    features.Apply(settings);
+    features.OnLines({giftLine(u"a"), giftLine(u"b"), giftLine(u"c")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !saidBy(*recorded).empty(); }, 5000));
+    settings.speech.enabled = false;
+    features.Apply(settings);
+    QTest::qWait(100);  // the reader has heard of it
+    settings.speech.enabled = true;
+    features.Apply(settings);
+    features.OnLines({giftLine(u"d")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saidBy(*recorded).size() >= 2; }, 5000));
+    QTest::qWait(100);  // nothing more comes
+    EXPECT_EQ(saidBy(*recorded), (std::vector<QString>{"感谢a的礼物", "感谢d的礼物"}));
+}
+
+// Engines whose speech server is killed after their first line: each Say after it fails, as Qt's
+// engine's does once its server is gone. The first engine dies; the ones made again speak.
+struct Dying {
+    std::mutex mutex;
+    std::vector<QString> said;
+    int made = 0;
+};
+
+class DyingEngine : public ISpeechEngine {
+public:
+    DyingEngine(std::shared_ptr<Dying> dying, bool dies) : m_dying(std::move(dying)), m_dies(dies) {}
+    QString Problem() const override { return m_problem; }
+    SpeechVoices Voices() const override { return {}; }
+    void Configure(const SpeechSettings&) override {}
+    void Say(const QString& text) override
+    {
+        if (m_dies && m_spoken > 0) {
+            m_problem = QStringLiteral("语音引擎无法使用：\x1b[2JText synthesizing failure.");
+            onProblem(m_problem);
+            onDone(false);
+            return;
+        }
+        ++m_spoken;
+        {
+            std::lock_guard lock(m_dying->mutex);
+            m_dying->said.push_back(text);
+        }
+        QTimer::singleShot(0, &m_context, [this] { onDone(true); });
+    }
+    void Stop() override {}
+
+private:
+    std::shared_ptr<Dying> m_dying;
+    bool m_dies;
+    int m_spoken = 0;
+    QString m_problem;
+    QObject m_context;
+};
+
+TEST(ReadAloudLostEngine, ToldOnceWhileAwayAndOnceBackAndTheGiftIsReadByTheNewEngine)
+{
+    auto dying = std::make_shared<Dying>();
+    CRoomFeatures features(QString(), [dying] {
+        std::lock_guard lock(dying->mutex);
+        return std::make_unique<DyingEngine>(dying, dying->made++ == 0);
+    });
+    std::vector<QString> notices;
+    QObject::connect(&features, &CRoomFeatures::speechNotice, [&](const QString& text) { notices.push_back(text); });
+    AppSettings settings;
+    settings.speech.enabled = true;
+    testing::internal::CaptureStderr();
+    features.Apply(settings);
+    features.OnLines({giftLine(u"a")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saidBy(*dying) == std::vector<QString>{"感谢a的礼物"}; }, 5000));
+    EXPECT_TRUE(features.SpeechNotice().isEmpty());
+    features.OnLines({giftLine(u"b")});  // the server is gone: this one fails
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !features.SpeechNotice().isEmpty(); }, 5000));
+    EXPECT_EQ(features.SpeechNotice(), CRoomFeatures::kSpeechLostText);
+    EXPECT_TRUE(features.IsSpeechReady());  // its pause still works meanwhile
+    // Made again after a second: the gift it failed on is read first.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return features.SpeechNotice().isEmpty(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saidBy(*dying).size() >= 2; }, 5000));
+    features.OnLines({giftLine(u"c")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saidBy(*dying).size() >= 3; }, 5000));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(saidBy(*dying), (std::vector<QString>{"感谢a的礼物", "感谢b的礼物", "感谢c的礼物"}));
+    EXPECT_EQ(notices, (std::vector<QString>{CRoomFeatures::kSpeechLostText, QString()}));
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = err.find(text); at != std::string::npos; at = err.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("zandrel: read-aloud: the speech engine stopped working"), 1u) << err;
+    EXPECT_EQ(count("zandrel: read-aloud: the speech engine speaks again"), 1u) << err;
+    EXPECT_EQ(err.find('\x1b'), std::string::npos) << "the engine's text reached the terminal raw";
+    EXPECT_EQ(dying->made, 2);
 }
 
 }  // namespace

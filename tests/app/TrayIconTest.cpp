@@ -126,7 +126,7 @@ public:
     void Configure(const SpeechSettings&) override {}
     void Say(const QString&) override
     {
-        QTimer::singleShot(0, [this] { onDone(); });
+        QTimer::singleShot(0, [this] { onDone(true); });
     }
     void Stop() override {}
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <future>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QCoreApplication>
@@ -12,6 +17,7 @@
 #include "speech/SpeechText.h"
 #include "speech/SpeechVoices.h"
 #include "support/ParamNames.h"
+#include "support/Watchdog.h"
 
 namespace zandrel {
 namespace {
@@ -90,25 +96,49 @@ TEST(SpeechQueue, TheLineBeingReadCountsAndIsNeverDropped)
     EXPECT_DOUBLE_EQ(queue.Backlog(), 0);
 }
 
-// An engine that records what it is asked and ends a text when the test says so.
+// An engine that records what it is asked and ends a text when the test says so. Killed, it fails
+// as Qt's speech-dispatcher engine does when its server is gone: nothing at once, then each Say
+// fails with a problem.
 class FakeEngine : public ISpeechEngine {
 public:
     explicit FakeEngine(QString problem = {}) : m_problem(std::move(problem)) {}
     QString Problem() const override { return m_problem; }
     SpeechVoices Voices() const override { return {{"v1", "v1"}}; }
     void Configure(const SpeechSettings&) override {}
-    void Say(const QString& text) override { said.push_back(text); }
+    void Say(const QString& text) override
+    {
+        said.push_back(text);
+        m_saying = true;
+        if (m_killed)
+            Fail();
+    }
     void Stop() override
     {
         ++stops;
-        onDone();
+        End(false);
     }
-    void Finish() { onDone(); }
+    void Finish() { End(true); }
+    // The engine gave up waiting for the end of the text.
+    void GiveUp() { End(false); }
+    void Kill() { m_killed = true; }
     std::vector<QString> said;
     int stops = 0;
 
 private:
+    void End(bool whole)
+    {
+        m_saying = false;
+        onDone(whole);
+    }
+    void Fail()
+    {
+        m_problem = QStringLiteral("语音引擎无法使用：Text synthesizing failure.");
+        onProblem(m_problem);
+        End(false);
+    }
     QString m_problem;
+    bool m_saying = false;
+    bool m_killed = false;
 };
 
 TEST(SpeechReader, ReadsOneLineAtATimeAndPauseHoldsTheRest)
@@ -157,6 +187,11 @@ TEST(SpeechReader, LearnsHowLongTheEngineTakesAndBoundsTheBacklogByIt)
     now += 10.3;
     engine->Finish();
     EXPECT_NEAR(reader.SpeakingTime().PerCharacter(), 1.0, 1e-9);
+    // Nor does a line the engine gave up waiting for: its end was never heard.
+    reader.Speak({chat(ten)});
+    now += 15;
+    engine->GiveUp();
+    EXPECT_NEAR(reader.SpeakingTime().PerCharacter(), 1.0, 1e-9);
     // Three such lines: the first is read, the second would take the backlog to 20.6 s and goes,
     // and so does the third. At the first guess (2.3 s each) all three would have fitted.
     reader.Speak({chat(ten), chat(ten), chat(ten)});
@@ -204,6 +239,259 @@ TEST(ReadAloud, AnEngineThatTakesLongToStartHoldsNeitherTheCallerNorItsLines)
     EXPECT_TRUE(readAloud.Problem().isEmpty());
     EXPECT_EQ(readAloud.Voices(), (SpeechVoices{{"v1", "v1"}}));
     (void)engine;  // what it said is the reader's business on its own thread
+}
+
+struct LearnCase {
+    const char* label;
+    std::vector<std::pair<int, double>> heard;  // characters and seconds, in turn
+    double perCharacter;                        // what is then thought of each character
+};
+
+const std::vector<LearnCase> kLearning = {
+    {"the guess before anything is heard", {}, 0.2},
+    {"the first measure replaces the guess", {{10, 10.3}}, 1.0},
+    {"a second one moves it halfway", {{10, 10.3}, {10, 5.3}}, 0.75},
+    {"one odd line does not swing it", {{10, 2.3}, {10, 2.3}, {10, 30.3}}, 1.6},
+    {"a line of nothing teaches nothing", {{10, 10.3}, {0, 5.0}, {10, 0.0}}, 1.0},
+    {"a measure is kept within bounds", {{1, 100.0}}, 3.0},
+};
+
+class SpeakingTimeTable : public ::testing::TestWithParam<LearnCase> {};
+
+TEST_P(SpeakingTimeTable, LearnsFromWhatTheEngineTook)
+{
+    const LearnCase& c = GetParam();
+    CSpeakingTime time;
+    for (const auto& [characters, seconds] : c.heard)
+        time.Learn(characters, seconds);
+    EXPECT_NEAR(time.PerCharacter(), c.perCharacter, 1e-9);
+    // A new rate starts from its guess again.
+    time.SetRate(10);
+    EXPECT_NEAR(time.PerCharacter(), 0.1, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SpeakingTimeTable, ::testing::ValuesIn(kLearning),
+                         [](const auto& instance) { return test::TestName(instance.param.label); });
+
+// What the UI thread leaves in the mailbox while the reader is away reaches the engine as the same
+// calls one by one would have.
+struct MailCase {
+    const char* label;
+    std::function<void(CSpeechMailbox&)> put;  // while "a" is being read and "w" waits
+    std::vector<QString> said;                 // in all, once each line is finished
+    int stops;                                 // lines stopped
+};
+
+const std::vector<MailCase> kMail = {
+    {"lines in order",
+     [](CSpeechMailbox& m) {
+         m.PutItems({chat("b"), gift("c")});
+     },
+     {"a", "w", "b", "c"},
+     0},
+    {"a clear drops what waits and what came before it, not after",
+     [](CSpeechMailbox& m) {
+         m.PutItems({chat("b")});
+         m.PutClear();
+         m.PutItems({chat("c")});
+     },
+     {"a", "c"},
+     0},
+    {"a pause and a resume together still end the line being read",
+     [](CSpeechMailbox& m) {
+         m.PutItems({chat("b")});
+         m.PutPaused(true);
+         m.PutPaused(false);
+     },
+     {"a", "w", "b"},
+     1},
+    {"a pause holds what comes after it",
+     [](CSpeechMailbox& m) {
+         m.PutPaused(true);
+         m.PutItems({chat("b")});
+     },
+     {"a"},
+     1},
+};
+
+void PrintTo(const MailCase& c, std::ostream* out) { *out << c.label; }
+
+class MailTable : public ::testing::TestWithParam<MailCase> {};
+
+TEST_P(MailTable, ReachesTheEngineInOrder)
+{
+    const MailCase& c = GetParam();
+    auto mailbox = std::make_shared<CSpeechMailbox>();
+    FakeEngine* engine = nullptr;
+    CSpeechReader reader(
+        [&] {
+            auto made = std::make_unique<FakeEngine>();
+            engine = made.get();
+            return made;
+        },
+        mailbox);
+    reader.Start();
+    // One wake-up for all of it: the second put finds one on its way.
+    EXPECT_TRUE(mailbox->PutItems({chat("a"), chat("stale")}));
+    EXPECT_FALSE(mailbox->PutClear());
+    EXPECT_FALSE(mailbox->PutItems({chat("a"), chat("w")}));
+    reader.ReadMail();
+    ASSERT_EQ(engine->said, (std::vector<QString>{"a"}));
+    ASSERT_EQ(reader.Queue().Waiting(), 1u);
+    c.put(*mailbox);
+    reader.ReadMail();
+    for (std::size_t i = 0; i < c.said.size(); ++i)
+        engine->Finish();  // once nothing is read, a finish is nothing
+    EXPECT_EQ(engine->said, c.said);
+    EXPECT_EQ(engine->stops, c.stops);
+    EXPECT_EQ(mailbox->Waiting(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MailTable, ::testing::ValuesIn(kMail),
+                         [](const auto& instance) { return test::TestName(instance.param.label); });
+
+// An engine stuck inside Say until the test lets it go, as Qt's engine is inside a call to a
+// speech server that was stopped (SIGSTOP). It lives on the speech thread; the test sees it
+// through what they share.
+struct Hang {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false;  // the speech thread is inside Say
+    bool released = false;
+    bool destroyed = false;
+    int said = 0;
+    template <typename Condition> bool WaitFor(Condition condition)
+    {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(30), condition);
+    }
+};
+
+class HangingEngine : public ISpeechEngine {
+public:
+    explicit HangingEngine(std::shared_ptr<Hang> hang) : m_hang(std::move(hang)) {}
+    ~HangingEngine() override
+    {
+        std::lock_guard lock(m_hang->mutex);
+        m_hang->destroyed = true;
+        m_hang->changed.notify_all();
+    }
+    QString Problem() const override { return {}; }
+    SpeechVoices Voices() const override { return {}; }
+    void Configure(const SpeechSettings&) override {}
+    void Say(const QString&) override
+    {
+        std::unique_lock lock(m_hang->mutex);
+        ++m_hang->said;
+        m_hang->entered = true;
+        m_hang->changed.notify_all();
+        m_hang->changed.wait(lock, [&] { return m_hang->released; });
+    }
+    void Stop() override {}
+
+private:
+    std::shared_ptr<Hang> m_hang;
+};
+
+TEST(ReadAloud, AnEngineStuckInACallHoldsABoundedBacklogAndNotTheStop)
+{
+    test::CWatchdog watchdog(std::chrono::seconds(60), "read-aloud's stop with its engine stuck in a call");
+    auto hang = std::make_shared<Hang>();
+    auto readAloud = std::make_unique<CReadAloud>([hang] { return std::make_unique<HangingEngine>(hang); });
+    SpeechSettings settings;
+    settings.maxBacklogSeconds = 20;
+    readAloud->Configure(settings);
+    readAloud->Speak({gift("感谢第一位的礼物")});
+    ASSERT_TRUE(hang->WaitFor([&] { return hang->entered; }));
+
+    // A long evening of gifts, settings and pauses while the engine does not come back.
+    const SpeechItem line = gift("感谢观众12345的礼物");
+    for (int i = 0; i < 20000; ++i) {
+        readAloud->Speak({line});
+        if (i % 1000 == 0) {
+            readAloud->Configure(settings);
+            readAloud->SetPaused(i % 2000 == 0);
+            QCoreApplication::processEvents();
+        }
+    }
+    // One wake-up waits for the reader, whatever came, and no more lines than the backlog holds.
+    EXPECT_LE(readAloud->CallsInFlight(), 1);
+    const auto bound = static_cast<std::size_t>(settings.maxBacklogSeconds / CSpeakingTime().Seconds(line.text));
+    EXPECT_GT(readAloud->Mailbox().Waiting(), 0u);
+    EXPECT_LE(readAloud->Mailbox().Waiting(), bound);
+    EXPECT_GE(readAloud->Dropped(), 20000u - bound);
+
+    // The stop waits a bounded time by design, then leaves the thread to the process's end.
+    static_assert(CReadAloud::kStopWaitMs < 1000);
+    const std::size_t leftBefore = CReadAloud::ThreadsLeftBehind();
+    readAloud.reset();
+    EXPECT_EQ(CReadAloud::ThreadsLeftBehind(), leftBefore + 1);
+    // Once the engine returns, the thread ends by itself and frees what it had, touching nothing
+    // of the read-aloud that is gone (the sanitizers would say so).
+    {
+        std::lock_guard lock(hang->mutex);
+        hang->released = true;
+        hang->changed.notify_all();
+    }
+    EXPECT_TRUE(hang->WaitFor([&] { return hang->destroyed; }));
+    EXPECT_EQ(hang->said, 1);
+}
+
+// The engine's speech server is killed while it reads a line. Nothing shows until the next Say
+// fails; then the engine is lost, told once, and made again, after a longer wait each time a new
+// one fails to start; the line it failed on is read first by the one that speaks.
+TEST(SpeechReader, ALostEngineIsToldOnceAndMadeAgainWithABackOff)
+{
+    std::vector<FakeEngine*> engines;
+    std::vector<std::chrono::milliseconds> waits;  // before each engine made again
+    // The first engine and, after each loss, three that fail to start and one that speaks.
+    const std::vector<QString> starts = {"", "x", "x", "x", "", "", ""};
+    CSpeechReader* readerOf = nullptr;
+    CSpeechReader reader([&] {
+        const std::size_t made = engines.size();
+        if (made > 0)
+            waits.push_back(readerOf->RemakeDelay());
+        auto engine = std::make_unique<FakeEngine>(made < starts.size() ? starts[made] : QString());
+        engines.push_back(engine.get());
+        return engine;
+    });
+    readerOf = &reader;
+    using std::chrono::milliseconds;
+    reader.SetRemakeDelays(milliseconds(10), milliseconds(30));
+    QSignalSpy lost(&reader, &CSpeechReader::engineLost);
+    QSignalSpy back(&reader, &CSpeechReader::engineBack);
+    reader.Start();
+    reader.Speak({gift("g1"), gift("g2")});
+    engines[0]->Kill();  // mid-sentence: no word of it
+    EXPECT_EQ(lost.size(), 0);
+    engines[0]->GiveUp();  // "g1" is given up on; "g2" fails
+    ASSERT_EQ(lost.size(), 1);
+    EXPECT_EQ(lost[0][0].toString().toStdString(), "语音引擎无法使用：Text synthesizing failure.");
+    EXPECT_TRUE(reader.IsReconnecting());
+    EXPECT_EQ(engines[0]->said, (std::vector<QString>{"g1", "g2"}));
+    reader.Speak({chat("c3")});  // waits, bounded as ever
+    EXPECT_EQ(reader.Queue().Waiting(), 2u);
+
+    ASSERT_TRUE(back.wait(5000));
+    EXPECT_EQ(lost.size(), 1);  // told once, however many tries it took
+    EXPECT_EQ(back.size(), 1);
+    EXPECT_FALSE(reader.IsReconnecting());
+    ASSERT_EQ(engines.size(), 5u);
+    EXPECT_EQ(waits,
+              (std::vector<milliseconds>{milliseconds(10), milliseconds(20), milliseconds(30), milliseconds(30)}));
+    FakeEngine* again = engines.back();
+    EXPECT_EQ(again->said, (std::vector<QString>{"g2"}));
+    again->Finish();
+    EXPECT_EQ(again->said, (std::vector<QString>{"g2", "c3"}));
+    again->Finish();
+
+    // Lost again: told again, and the back-off starts over.
+    again->Kill();
+    reader.Speak({gift("g4")});
+    EXPECT_EQ(lost.size(), 2);
+    ASSERT_TRUE(back.wait(5000));
+    EXPECT_EQ(waits.back(), milliseconds(10));
+    EXPECT_EQ(engines.back()->said, (std::vector<QString>{"g4"}));
 }
 
 // Voices as speech-dispatcher's espeak-ng lists them through Qt 6.4: Chinese ones under no

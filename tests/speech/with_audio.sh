@@ -46,6 +46,7 @@ cleanup() {
     for pid in $(pgrep -f speech-dispatcher) $(pgrep -f sd_espeak-ng); do
         if tr '\0' '\n' 2>/dev/null < /proc/$pid/environ | grep -qx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR"; then
             kill "$pid" 2>/dev/null
+            kill -CONT "$pid" 2>/dev/null  # one a test stopped (SIGSTOP) ends only once continued
         fi
     done
     kill "$silence" "$pulse" 2>/dev/null
